@@ -1,0 +1,70 @@
+// Portable reading of a package: where its trailer lies, the trailer, the
+// leading blocks, their items and the package checksum. The stub's TGFileInfo
+// and the builder both sit on this.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "format/byte_source.h"
+#include "format/trailer.h"
+
+namespace rv {
+
+// Where the parts of one volume file lie.
+struct PackageLayout {
+    uint64_t fileSize = 0;
+    bool hasRecordedLength = false;
+    uint64_t recordedLength = 0;
+    // End of the trailer: the recorded length when honoured, else the size.
+    uint64_t volumeLength = 0;
+};
+
+// The recorded length counts only in an image with "MZ" at 0 and "PE" at 256.
+PackageLayout LocatePackage(ByteSource& src);
+
+class PackageReader {
+public:
+    // Reads the trailer and, when the magic matches, the leading blocks. A
+    // missing, short or foreign file (wrong magic) leaves a zero trailer and
+    // empty blocks.
+    explicit PackageReader(ByteSource& src);
+
+    const PackageLayout& layout() const { return layout_; }
+    const Trailer& trailer() const { return trailer_; }
+    bool HasPackage() const { return trailer_.HasMagic(); }
+    // True when every leading block the trailer names was read whole.
+    bool BlocksComplete() const { return blocksComplete_; }
+    // Offset of the first file record: just behind the leading blocks.
+    uint64_t RecordsStart() const { return recordsStart_; }
+    uint64_t TrailerStart() const;
+
+    const std::string& languageBlock() const { return language_; }
+    const std::string& updateBlock() const { return update_; }
+    const std::string& internetBlock() const { return internet_; }
+
+    std::string UpdateItem(int index, bool unscramble = false) const;
+    std::string InternetItem(int index, bool unscramble = false) const;
+    // Update item 1's file name without extensions, plus ".original".
+    std::string DescriptorName() const;
+    uint32_t RequiredSpace(uint64_t clusterSize) const;
+
+private:
+    void ReadTrailer(ByteSource& src);
+    void ReadBlocks(ByteSource& src);
+
+    PackageLayout layout_;
+    Trailer trailer_;
+    std::string language_, update_, internet_;
+    uint64_t recordsStart_ = 0;
+    bool blocksComplete_ = false;
+};
+
+// The package checksum of a volume, or kChecksumDisabled for a file above
+// the size limit. `trailerLength` is the trailer's length field as read.
+uint32_t ComputePackageChecksum(ByteSource& src, const PackageLayout& layout, uint32_t trailerLength);
+bool ChecksumPasses(uint32_t stored, uint32_t computed);
+// Reads the volume and tests its stored checksum.
+bool VerifyPackageChecksum(ByteSource& src);
+
+}  // namespace rv

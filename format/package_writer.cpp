@@ -1,0 +1,178 @@
+#include "format/package_writer.h"
+
+#include <utility>
+
+#include "format/bytes.h"
+#include "format/package_reader.h"
+#include "format/records.h"
+#include "format/trailer.h"
+#include "format/volumes.h"
+
+namespace rv {
+
+namespace {
+
+void AppendBlock(std::string& out, const std::string& block) {
+    AppendU32(out, static_cast<uint32_t>(block.size()));
+    out += block;
+}
+
+bool HasPeHeaderAt256(const std::string& image) {
+    return image.size() >= kPeHeaderOffset + 4 && image.compare(0, 2, "MZ") == 0 &&
+           image.compare(kPeHeaderOffset, 4, std::string("PE\0\0", 4)) == 0;
+}
+
+uint32_t Clamp32(uint64_t v) { return v > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(v); }
+
+}  // namespace
+
+std::array<uint32_t, kRequiredSpaceEntries> RequiredSpaceTable(const std::vector<uint64_t>& sizes) {
+    std::array<uint64_t, kRequiredSpaceEntries> sum{};
+    for (uint64_t size : sizes) {
+        sum[0] += size;
+        for (size_t i = 1; i < kRequiredSpaceEntries; ++i) {
+            const uint64_t cluster = 512ull << (i - 1);
+            sum[i] += (size + cluster - 1) / cluster * cluster;
+        }
+    }
+    std::array<uint32_t, kRequiredSpaceEntries> table{};
+    for (size_t i = 0; i < kRequiredSpaceEntries; ++i) table[i] = Clamp32(sum[i]);
+    return table;
+}
+
+PackageWriter::PackageWriter(PackageSettings settings, std::string path)
+    : s_(std::move(settings)), path_(std::move(path)) {
+    AppendBlock(blocks_, s_.languageBlock);
+    AppendBlock(blocks_, s_.updateBlock);
+    if (s_.hasInternetBlock) AppendBlock(blocks_, s_.internetBlock);
+    if (s_.recordLength && !HasPeHeaderAt256(s_.stubImage))
+        Fail("the stub image has no PE header at offset 256, so a recorded length would be ignored");
+    else
+        OpenVolume();
+}
+
+bool PackageWriter::Fail(const std::string& why) {
+    if (error_.empty()) error_ = why;
+    out_.Close();
+    return false;
+}
+
+bool PackageWriter::OpenVolume() {
+    const int n = static_cast<int>(volumePaths_.size()) + 1;
+    const std::string path = n == 1 ? path_ : VolumeName(VolumeBaseName(path_), n);
+    volumePaths_.push_back(path);
+    if (!out_.Open(path, "wb")) return Fail("cannot create " + path);
+    // Later volumes carry no stub image: the reader finds their blocks through
+    // the trailer, and a disk holds more of the payload.
+    const std::string head = n == 1 ? s_.stubImage + blocks_ : blocks_;
+    if (s_.volumeSize != 0 && head.size() + kTrailerSize + 64 > s_.volumeSize)
+        return Fail("the volume size is too small for the stub and the leading blocks");
+    if (!out_.Write(head)) return Fail("cannot write " + path);
+    position_ = head.size();
+    volumeHasRecords_ = false;
+    return true;
+}
+
+bool PackageWriter::CloseVolume() {
+    volumeDataEnds_.push_back(position_);
+    return out_.Close() || Fail("cannot write " + volumePaths_.back());
+}
+
+uint64_t PackageWriter::SpaceLeft() const {
+    if (s_.volumeSize == 0) return UINT64_MAX;
+    const uint64_t used = position_ + kTrailerSize;
+    return used < s_.volumeSize ? s_.volumeSize - used : 0;
+}
+
+void PackageWriter::BeginFile(uint64_t size) { fileSizes_.push_back(size); }
+
+bool PackageWriter::WriteFramed(const std::string& framed) {
+    if (!out_.Write(framed)) return Fail("cannot write " + volumePaths_.back());
+    position_ += framed.size();
+    volumeHasRecords_ = true;
+    return true;
+}
+
+bool PackageWriter::AddRecord(const std::string& header, const std::string& content, const std::string* framed) {
+    if (!error_.empty()) return false;
+    std::string encoded = framed ? *framed : EncodeRecord(header, content, s_.level);
+    std::string rest = content;
+    for (;;) {
+        if (encoded.size() <= SpaceLeft()) return WriteFramed(encoded);
+        // Too big for this volume: write the part of the content that fits
+        // and carry the rest, under the same name, into the next volume.
+        size_t part = static_cast<size_t>(static_cast<double>(rest.size()) * SpaceLeft() / encoded.size());
+        std::string piece;
+        while (part > 0) {
+            piece = EncodeRecord(header, rest.substr(0, part), s_.level);
+            if (piece.size() <= SpaceLeft()) break;
+            part = part * 9 / 10;
+        }
+        if (part > 0) {
+            if (!WriteFramed(piece)) return false;
+            rest.erase(0, part);
+            encoded = EncodeRecord(header, rest, s_.level);
+        } else if (!volumeHasRecords_) {
+            return Fail("the volume size is too small for a single record");
+        }
+        if (!CloseVolume() || !OpenVolume()) return false;
+    }
+}
+
+bool PackageWriter::WriteTrailer(size_t volume) {
+    const std::string& path = volumePaths_[volume];
+    const uint64_t dataEnd = volumeDataEnds_[volume];
+    Trailer t;
+    t.reserved0 = 1;
+    t.blockCount = s_.hasInternetBlock ? 3 : 2;
+    t.blockOffset = volume == 0 ? static_cast<uint32_t>(s_.stubImage.size()) : 0;
+    // The extraction's progress range: one step per file and one per
+    // change of volume.
+    t.recordCount = static_cast<uint32_t>(fileSizes_.size() + volumePaths_.size() - 1);
+    t.magic = kPackageMagic;
+    t.timeStamp = s_.timeStamp;
+    t.requiredSpace = RequiredSpaceTable(fileSizes_);
+    t.flags = static_cast<uint8_t>(s_.flags & ~kFlagContinuesInNextVolume);
+    if (volume + 1 < volumePaths_.size()) t.flags |= kFlagContinuesInNextVolume;
+    t.internetSetup = s_.internetSetup;
+    t.confirmDownload = s_.confirmDownload;
+    t.writeAgent = s_.writeAgent;
+    t.isAgent = s_.isAgent;
+    t.length = kTrailerSize;
+    const auto raw = EncodeTrailer(t);
+    const uint64_t total = dataEnd + kTrailerSize;
+    {
+        StdFile f(path, "r+b");
+        if (!f.Seek(dataEnd) || !f.Write(raw.data(), raw.size())) return Fail("cannot write " + path);
+        if (volume == 0 && s_.recordLength) {
+            uint8_t recorded[kRecordedLengthSize];
+            PutRecordedLength(recorded, total);
+            if (!f.Seek(kRecordedLengthOffset) || !f.Write(recorded, sizeof recorded))
+                return Fail("cannot write " + path);
+        }
+        if (!f.Close()) return Fail("cannot write " + path);
+    }
+    // The checksum covers the finished file, so it is read back once written.
+    uint32_t checksum = 0;
+    {
+        StdFileSource src(path);
+        const PackageLayout layout = LocatePackage(src);
+        checksum = ComputePackageChecksum(src, layout, kTrailerSize);
+    }
+    uint8_t field[4];
+    PutU32(field, checksum);
+    StdFile f(path, "r+b");
+    if (!f.Seek(dataEnd + trailer_offset::kChecksum) || !f.Write(field, 4) || !f.Close())
+        return Fail("cannot write " + path);
+    return true;
+}
+
+bool PackageWriter::Finish() {
+    if (!error_.empty()) return false;
+    if (!CloseVolume()) return false;
+    for (size_t i = 0; i < volumePaths_.size(); ++i)
+        if (!WriteTrailer(i)) return false;
+    return true;
+}
+
+}  // namespace rv

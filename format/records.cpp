@@ -1,0 +1,210 @@
+#include "format/records.h"
+
+#include <zlib.h>
+
+#include <cstring>
+#include <vector>
+
+#include "format/bytes.h"
+#include "format/package_reader.h"
+#include "ui/text.h"
+
+namespace rv {
+
+RecordHeader ParseRecordHeader(const std::string& text) {
+    RecordHeader h;
+    h.text = text;
+    const std::string item0 = ListField(text, 0);
+    h.fileTime = static_cast<uint32_t>(ToInt64(ListField(text, 1), 0));
+    const bool starInItem = item0.find('*') != std::string::npos;
+    h.isSetup = starInItem || text.find('*') != std::string::npos;
+    if (h.isSetup) h.setupCommand = starInItem ? item0 : text;
+    h.name = h.isSetup ? item0.substr(0, item0.find('*')) : item0;
+    return h;
+}
+
+std::string MakeRecordHeader(const std::string& name, uint32_t fileTime) {
+    return "|" + name + "|" + IntText(fileTime) + "|";
+}
+
+std::string MakeSetupRecordHeader(const std::string& name, const std::string& parameters, uint32_t fileTime) {
+    return MakeRecordHeader(name + "*" + parameters, fileTime);
+}
+
+bool IsSafeRelativeName(const std::string& name) {
+    if (name.empty() || name.size() > 259) return false;
+    if (name[0] == '\\' || name[0] == '/') return false;
+    if (name.find_first_of(":<>\"|?*") != std::string::npos) return false;
+    size_t start = 0;
+    while (start <= name.size()) {
+        size_t end = name.find_first_of("\\/", start);
+        if (end == std::string::npos) end = name.size();
+        const std::string part = name.substr(start, end - start);
+        if (part.empty() || part == "." || part == "..") return false;
+        for (unsigned char c : part)
+            if (c < 0x20) return false;
+        start = end + 1;
+    }
+    return true;
+}
+
+std::string EncodeRecord(const std::string& header, const std::string& content, int level) {
+    std::string body = header;
+    body += '\0';
+    body += content;
+    std::string framed(4, '\0');
+    if (level > 0) {
+        uLongf size = compressBound(static_cast<uLong>(body.size()));
+        std::vector<Bytef> packed(size);
+        if (compress2(packed.data(), &size, Bytes(body), static_cast<uLong>(body.size()), level) == Z_OK &&
+            size < body.size()) {
+            PutU32(reinterpret_cast<uint8_t*>(&framed[0]), static_cast<uint32_t>(size));
+            framed.append(reinterpret_cast<const char*>(packed.data()), size);
+            return framed;
+        }
+    }
+    PutU32(reinterpret_cast<uint8_t*>(&framed[0]), static_cast<uint32_t>(-static_cast<int64_t>(body.size())));
+    return framed + body;
+}
+
+namespace {
+
+// Splits a decoded body at its first NUL and hands both parts to the sink.
+class BodySplitter {
+public:
+    explicit BodySplitter(RecordSink* sink) : sink_(sink) {}
+
+    RecordStatus Feed(const uint8_t* data, size_t n) {
+        if (!sink_) return RecordStatus::Ok;
+        if (inContent_) return (skipping_ || sink_->Write(data, n)) ? RecordStatus::Ok : RecordStatus::SinkFailed;
+        const auto* nul = static_cast<const uint8_t*>(memchr(data, 0, n));
+        const size_t headPart = nul ? static_cast<size_t>(nul - data) : n;
+        if (header_.size() + headPart > kMaxHeader) return RecordStatus::BadHeader;
+        header_.append(reinterpret_cast<const char*>(data), headPart);
+        if (!nul) return RecordStatus::Ok;
+        inContent_ = true;
+        if (header_.empty()) {
+            skipping_ = true;
+            return RecordStatus::Ok;
+        }
+        if (!sink_->Begin(header_)) return RecordStatus::SinkFailed;
+        began_ = true;
+        const size_t rest = n - headPart - 1;
+        return rest == 0 || sink_->Write(nul + 1, rest) ? RecordStatus::Ok : RecordStatus::SinkFailed;
+    }
+
+    bool began() const { return began_; }
+    void Idle() {
+        if (sink_) sink_->Idle();
+    }
+
+private:
+    RecordSink* sink_;
+    std::string header_;
+    bool inContent_ = false;
+    bool skipping_ = false;
+    bool began_ = false;
+};
+
+RecordStatus ReadStored(ByteSource& src, uint64_t at, uint64_t size, BodySplitter& body) {
+    std::vector<uint8_t> piece(kRecordPiece);
+    while (size > 0) {
+        const size_t want = size < kRecordPiece ? static_cast<size_t>(size) : kRecordPiece;
+        const size_t got = src.ReadAt(at, piece.data(), want);
+        if (got != want) return RecordStatus::Truncated;
+        const RecordStatus s = body.Feed(piece.data(), got);
+        if (s != RecordStatus::Ok) return s;
+        body.Idle();
+        at += got;
+        size -= got;
+    }
+    return RecordStatus::Ok;
+}
+
+RecordStatus ReadCompressed(ByteSource& src, uint64_t at, uint64_t size, BodySplitter& body, std::string& message) {
+    z_stream z{};
+    if (inflateInit(&z) != Z_OK) {
+        message = zError(Z_MEM_ERROR);
+        return RecordStatus::BadStream;
+    }
+    std::vector<uint8_t> in(kRecordPiece), out(kRecordPiece);
+    RecordStatus status = RecordStatus::Ok;
+    int rc = Z_OK;
+    bool outputFull = false;
+    while (status == RecordStatus::Ok && rc != Z_STREAM_END) {
+        // A full output buffer may leave output pending inside zlib, so more
+        // input is fetched only when the last call had room to spare.
+        if (z.avail_in == 0 && !outputFull) {
+            if (size == 0) {
+                rc = Z_BUF_ERROR;  // the record ends inside the stream
+                break;
+            }
+            const size_t want = size < kRecordPiece ? static_cast<size_t>(size) : kRecordPiece;
+            if (src.ReadAt(at, in.data(), want) != want) {
+                status = RecordStatus::Truncated;
+                break;
+            }
+            at += want;
+            size -= want;
+            z.next_in = in.data();
+            z.avail_in = static_cast<uInt>(want);
+        }
+        z.next_out = out.data();
+        z.avail_out = static_cast<uInt>(out.size());
+        rc = inflate(&z, Z_NO_FLUSH);
+        if (rc == Z_NEED_DICT) rc = Z_DATA_ERROR;
+        if (rc == Z_BUF_ERROR) rc = Z_OK;  // no progress: more input is needed
+        if (rc < 0) break;
+        outputFull = z.avail_out == 0;
+        status = body.Feed(out.data(), out.size() - z.avail_out);
+        body.Idle();
+    }
+    inflateEnd(&z);
+    if (status == RecordStatus::Ok && rc != Z_STREAM_END) {
+        message = zError(rc);
+        status = RecordStatus::BadStream;
+    }
+    return status;
+}
+
+}  // namespace
+
+RecordResult ReadRecord(ByteSource& src, uint64_t offset, uint64_t end, RecordSink* sink) {
+    RecordResult r;
+    std::string lengthField;
+    if (offset + 4 > end || !ReadExact(src, offset, 4, lengthField)) {
+        r.status = RecordStatus::Truncated;
+        r.next = end;
+        return r;
+    }
+    const int64_t length = static_cast<int32_t>(GetU32(Bytes(lengthField)));
+    r.compressed = length > 0;
+    r.bodySize = static_cast<uint64_t>(length > 0 ? length : -length);
+    r.next = offset + 4 + r.bodySize;
+    if (r.next > end) {
+        r.status = RecordStatus::Truncated;
+        r.next = end;
+        return r;
+    }
+    if (!sink) return r;
+    BodySplitter body(sink);
+    r.status = r.compressed ? ReadCompressed(src, offset + 4, r.bodySize, body, r.message)
+                            : ReadStored(src, offset + 4, r.bodySize, body);
+    r.hadHeader = body.began();
+    if (r.status == RecordStatus::Ok && r.hadHeader && !sink->End()) r.status = RecordStatus::SinkFailed;
+    return r;
+}
+
+RecordResult ReadVolumeRecords(ByteSource& src, const PackageReader& reader, RecordSink& sink) {
+    const uint64_t end = reader.TrailerStart();
+    uint64_t at = reader.trailer().blockOffset;
+    RecordResult r;
+    for (unsigned count = 0;; ++count) {
+        r = ReadRecord(src, at, end, count < reader.trailer().blockCount ? nullptr : &sink);
+        if (r.status != RecordStatus::Ok) return r;
+        at = r.next;
+        if (at >= end) return r;
+    }
+}
+
+}  // namespace rv
