@@ -1,0 +1,44 @@
+# Windows trees (MinGW-w64): the stub image, and the tests run under Wine.
+find_library(ZLIB_STATIC NAMES libz.a REQUIRED)
+find_path(ZLIB_INCLUDE_DIR zlib.h REQUIRED)
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+
+# The Win32 shells around the portable code.
+set(WIN_SOURCES
+    env/trace_win.cpp
+    package/file_info_win.cpp
+    package/file_source_win.cpp
+    ui/language_win.cpp
+    ui/text_win.cpp
+)
+
+# Size flags of the shipped stub: no exceptions, no RTTI, unused code
+# dropped at link time, no unwind tables; the string templates instantiated inline (see
+# stub/runtime_win.cpp). Function-local statics need no guard: one thread.
+set(STUB_FLAGS -Os -fno-exceptions -fno-rtti -fno-threadsafe-statics -fno-asynchronous-unwind-tables -fno-unwind-tables -ffunction-sections -fdata-sections
+    -D_GLIBCXX_ASSERTIONS)
+
+function(add_core_library name)
+    add_library(${name} STATIC ${PORTABLE_SOURCES} ${WIN_SOURCES})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR} ${ZLIB_INCLUDE_DIR})
+    target_compile_definitions(${name} PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+    target_compile_options(${name} PRIVATE ${PROJECT_WARNINGS} ${ARGN})
+    target_link_libraries(${name} PUBLIC ${ZLIB_STATIC})
+endfunction()
+
+# `stubcore` is what the stub links; `core` is the same code with the
+# normal runtime, for the tests.
+add_core_library(stubcore ${STUB_FLAGS})
+add_core_library(core)
+
+add_executable(stub WIN32 stub/stub_main_win.cpp stub/runtime_win.cpp)
+target_compile_options(stub PRIVATE ${PROJECT_WARNINGS} ${STUB_FLAGS})
+target_link_libraries(stub PRIVATE stubcore)
+target_link_options(stub PRIVATE -static -s -Wl,--gc-sections)
+# The package reader honours a recorded length only with the PE header at
+# offset 256; GNU ld puts it at 0x80.
+add_custom_command(TARGET stub POST_BUILD
+    COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/cmake/place_pe_header.py $<TARGET_FILE:stub>
+    VERBATIM)
+
+add_subdirectory(tests/win)
