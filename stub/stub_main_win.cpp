@@ -1,36 +1,170 @@
-// The stub's entry: start line, the package reader over its own file for
-// the whole run, the run, the end line.
+// The stub's entry: the start line, the package reader over its own file
+// for the whole run, the run mode, the end line, the setup's exit code.
 #include <windows.h>
 
+#include "autoupdate/agent_win.h"
+#include "env/handle.h"
+#include "env/file_util_win.h"
 #include "env/trace_win.h"
 #include "package/file_info.h"
+#include "package/temp_folder_win.h"
+#include "proc/process_win.h"
+#include "stub/main_window_win.h"
+#include "stub/run_mode.h"
+#include "stub/stub_context.h"
 #include "ui/text_win.h"
 
+namespace rv {
 namespace {
 
 // Plants in the application folder (a Downloads folder, typically) must
 // never be loaded in place of system DLLs, so the search is narrowed to the
 // system folder before anything else can load a library. Older systems lack
-// the call; they keep their default order.
+// the call and keep their default order.
 void HardenDllSearch() {
-    auto* setDirectories = rv::BindProc<decltype(SetDefaultDllDirectories)>("kernel32.dll", "SetDefaultDllDirectories");
+    auto* setDirectories = BindProc<decltype(SetDefaultDllDirectories)>("kernel32.dll", "SetDefaultDllDirectories");
     if (setDirectories) setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
-}  // namespace
+RunModeInputs ModeInputs(const StubContext& ctx) {
+    RunModeInputs in;
+    in.agentFlag = ctx.package.IsAutoUpdateProgram();
+    in.spannedFlag = ctx.package.Flag(kFlagSpannedOverDisks);
+    in.ownPath = ctx.ownPath;
+    in.updateProgramName = ctx.package.UpdateItem(update_item::kProgramName);
+    in.commandTail = ctx.commandTail;
+    return in;
+}
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    HardenDllSearch();
-    const std::string commandLine = rv::ProcessCommandLine();
-    rv::StdOutLine(" ==== STUB START ====> " + commandLine + "<");
+bool StartHidden(const std::string& command) {
+    std::string line = command;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+    KernelHandle process(pi.hProcess), thread(pi.hThread);
+    return true;
+}
+
+std::string AgentCopyPath(const StubContext& ctx) {
+    return FolderOf(ctx.ownPath) + "X_" + FileNameOf(ctx.ownPath);
+}
+
+bool CreateAndRunAgentCopy(const StubContext& ctx, bool copyWasRunning) {
+    TraceLog("CreateAndRun_X_Exe() --- Start");
+    const std::string zz = SwitchValueIn(ctx.commandTail, "/_ZZ=");
+    StdOutLine(" CreateAndRun_X_Exe-1 " + zz);
+    if (copyWasRunning && zz == "99") return copyWasRunning;
+    StdOutLine(" CreateAndRun_X_Exe-2");
+    const long long wait = SwitchNumberIn(ctx.commandTail, "/WAIT=", 0);
+    TraceLog("Wait " + IntText(wait) + " SEC");
+    if (wait > 0) WaitPumping(static_cast<DWORD>(wait * 1000), 0);
+    const std::string copy = AgentCopyPath(ctx);
+    CopyFileA(ctx.ownPath.c_str(), copy.c_str(), FALSE);
+    TraceLog("Create X_ File ");
+    const std::string arguments = AgentCopyArguments(ctx.commandTail);
+    TraceLog("WinExec: " + copy + arguments);
+    StartHidden(copy + arguments);
+    // Requests forwarded right after need the copy's window: wait for it.
+    if (!ctx.commandTail.empty()) {
+        for (int waited = 0; waited < 3000 && !IsProcessRunning(copy); waited += 200) WaitPumping(200, 0);
+    }
+    TraceLog("CreateAndRun_X_Exe() --- End");
+    return copyWasRunning;
+}
+
+bool ForwardRequests(const StubContext& ctx, bool copyWasRunning) {
+    TraceLog("HandleParamOK() --- Start");
+    const std::string target = AgentCopyPath(ctx);
+    bool posted = false;
+    if (FileExists(target)) {
+        for (const ForwardedMessage& m : ForwardedMessages(ctx.commandTail, target, copyWasRunning)) {
+            if (!m.trace.empty()) TraceLog(m.trace);
+            posted |= PostProcessMessage(target, m.message, static_cast<WPARAM>(m.wParam),
+                                         static_cast<LPARAM>(m.lParam));
+        }
+    }
+    TraceLog("HandleParamOK() --- End");
+    return posted;
+}
+
+void RestartFromCopy(const StubContext& ctx) {
+    const std::string copy = WithBackslash(TempSetupFolder(), true) + "Y_" + FileNameOf(ctx.ownPath);
+    CopyFileA(ctx.ownPath.c_str(), copy.c_str(), FALSE);
+    // The copy runs from the folder and removes it when it ends.
+    KeepTempSetupFolder();
+    StartHidden(SpannedRestartCommand(copy, ctx.ownPath, ctx.commandTail));
+}
+
+void RunAgentCopy(StubContext& ctx) {
+    TraceLog("CheckTestMode");
+    CheckTestMode(ctx, true);
+    // Overrides handed over by the update program (a restart keeps them).
+    ParseOverrides(SwitchValueIn(ctx.commandTail, "/TRANSIENTx="), ctx.agent.overrides);
+    ctx.agentMode = true;
+    TraceLog("WinMain");
+    RunMainWindow(ctx);
+}
+
+void DoRunStubWin(StubContext& ctx) {
+    TraceLog("DoRunStubWin() --- Start");
+    const RunModeInputs in = ModeInputs(ctx);
+    ctx.className = WindowClassName(in);
+    const ModeTests tests = EvaluateModeTests(in);
+    const bool copyRunning = FindWindowA(AgentCopyClassName(in.updateProgramName).c_str(), nullptr) != nullptr;
+    TraceLog("X_ExeIsRunning=" + BoolText(copyRunning));
+    TraceLog("ThisIs_Plain_AutoUpdate_Exe=" + BoolText(tests.plainAgent));
+    TraceLog("ThisIs_X_AutoUpdate_Exe=" + BoolText(tests.agentCopy));
+    const RunPlan plan = DecideRunPlan(tests, FindWindowA(ctx.className.c_str(), nullptr) != nullptr);
+    switch (plan.action) {
+        case RunAction::StartAgentCopy: CreateAndRunAgentCopy(ctx, copyRunning); break;
+        case RunAction::RunAgent: RunAgentCopy(ctx); break;
+        case RunAction::RestartFromCopy: RestartFromCopy(ctx); break;
+        case RunAction::RunSetup: RunMainWindow(ctx); break;
+        case RunAction::Nothing: break;
+    }
+    if (plan.deleteSelf) {
+        TraceLog("DeleteMySelf");
+        SelfDeleteBatch(plan.removeFolder, false);
+    }
+    if (plan.forwardRequests) ForwardRequests(ctx, copyRunning);
+    TraceLog("DoRunStubWin() --- End");
+}
+
+int RunStub() {
+    const std::string commandLine = ProcessCommandLine();
+    StdOutLine(" ==== STUB START ====> " + commandLine + "<");
     int exitCode = 0;
     {
-        const rv::TGFileInfo self(rv::ProgramFile());
-        rv::StdOutLine(" ==== ThisIs_AutoUpdateProg=" + rv::BoolText(self.IsAutoUpdateProgram()));
-        rv::StdOutLine(" ==== Package=" + rv::BoolText(self.HasPackage()) +
-                       " Files=" + rv::IntText(self.FileCount()) + " Title=" + self.Text("s0"));
+        const TGFileInfo self(ProgramFile());
+        StubContext ctx(self);
+        ctx.ownPath = ProgramFile();
+        ctx.commandLine = commandLine;
+        ctx.commandTail = CommandTail();
+        SetTraceLogging(self.IsAutoUpdateProgram() && self.Flag(kFlagDebugTrace));
+        const bool agentCopy = EvaluateModeTests(ModeInputs(ctx)).agentCopy;
+        if (agentCopy) SetTracePrefix(" X ");
+        TraceLog("");
+        TraceLog("");
+        TraceLog("=== START === " + ctx.ownPath);
+        TraceLog("CommandLine=" + commandLine);
+        StdOutLine(" ==== ThisIs_AutoUpdateProg=" + BoolText(self.IsAutoUpdateProgram()));
+        DoRunStubWin(ctx);
+        exitCode = ctx.exitCode;
+        TraceLog("=== EXIT === " + ctx.ownPath);
+        TraceLog("");
     }
-    rv::StdOutLine(" ==== STUB END ====> " + commandLine + "<");
-    rv::StdOutRaw("");
+    StdOutLine(" ==== STUB END ====> " + commandLine + "<");
+    StdOutRaw("");
     return exitCode;
+}
+
+}  // namespace
+}  // namespace rv
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    rv::HardenDllSearch();
+    return rv::RunStub();
 }

@@ -1,0 +1,45 @@
+#include "autoupdate/agent_win.h"
+
+#include "autoupdate/descriptors_win.h"
+#include "env/trace_win.h"
+#include "ui/text_win.h"
+
+namespace rv {
+
+namespace {
+constexpr const char* kAgentKey = "HKEY_CURRENT_USER\\Software\\Corvande\\Ravlin\\AutoUpdate";
+
+AgentDescriptors DescriptorsOf(const StubContext& ctx) {
+    return AgentDescriptorsFor(FolderOf(ctx.ownPath), ctx.package.UpdateItem(1));
+}
+}  // namespace
+
+void AgentTimerStep(StubContext& ctx, HWND) {
+    AgentState& agent = ctx.agent;
+    if (agent.inTick) return;
+    agent.inTick = true;
+    agent.phase = AgentPhase::Idle;
+    const TickStart start = AdvanceTickCounters(agent);
+    if (start.quit) PostQuitMessage(0);
+    TraceLog(" AutoUpdateTimerCount=" + IntText(agent.timerCount));
+    agent.phase = AgentPhase::Idle;
+    agent.inTick = false;
+}
+
+int32_t AgentMessage(StubContext& ctx, long long code, long long argument) {
+    AgentDescriptors files = DescriptorsOf(ctx);
+    return HandleAgentMessage(ctx.agent, files.original, files.info, code, argument);
+}
+
+bool CheckTestMode(StubContext& ctx, bool force) {
+    AgentState& agent = ctx.agent;
+    const uint32_t now = GetTickCount();
+    if (TestModeReadDue(agent, now, force)) {
+        agent.testMode = ReadRegistryValue(kAgentKey, "TestMode", "0") == "1";
+        agent.testUrl = ReadRegistryValue(kAgentKey, "TestModeURL", "");
+    }
+    agent.lastTestModeRead = now;
+    return agent.testMode;
+}
+
+}  // namespace rv

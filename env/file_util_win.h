@@ -1,0 +1,61 @@
+// File and system utilities over Win32: sizes, partial reads, whole-file
+// writes with progress, free space, deletions, the self-deleting batch file,
+// media ejection, owner notices and the two progress bars.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+namespace rv {
+
+uint64_t FileSizeOf(const std::string& fileName);
+uint64_t OpenFileSize(HANDLE file);
+bool FileExists(const std::string& path);
+bool FolderExists(const std::string& path);
+bool CreateFolderTree(const std::string& folder);
+
+// The bytes from offset, at most maxLength of them when it is not 0; empty
+// when the file is missing, the offset is outside it or the read falls short.
+std::string ReadFilePart(const std::string& fileName, uint64_t maxLength, int64_t offset);
+
+// Told the total, the bytes written so far, and may cancel.
+class WriteProgress {
+public:
+    virtual ~WriteProgress() = default;
+    virtual void OnWrite(uint64_t total, uint64_t written, bool& cancel) = 0;
+};
+
+// fileDate: packed DOS date (high 16 bits) and time (low 16 bits), local
+// time; 0 leaves the time as written.
+bool WriteFileData(const std::string& fileName, const std::string& data, uint32_t fileDate, bool append,
+                   WriteProgress* progress);
+bool WriteFileBytes(const std::string& fileName, const void* data, size_t size, uint32_t fileDate, bool append);
+bool AppendText(const std::string& fileName, const std::string& text, uint32_t fileDate);
+bool SetFileDate(HANDLE file, uint32_t fileDate);
+uint32_t FileDateOf(const std::string& fileName);
+
+double DiskFreeBytes(const std::string& path);
+bool DeleteFiles(const std::string& mask, bool clearAttributes);
+bool DeleteTree(const std::string& folder, bool clearAttributes);
+// Writes and starts the batch file that deletes the running program once
+// it has ended (and its folder when asked).
+bool SelfDeleteBatch(bool removeFolder, bool shortNames);
+bool EjectCD(const std::string& path);
+
+void SetNotifyOwner(HWND window, UINT message);
+HWND NotifyOwnerWindow();
+UINT NotifyOwnerMessage();
+void NotifyOwner(WPARAM wParam, LPARAM lParam);
+
+void SetProgressBars(HWND main, HWND activity);
+// Mode 0 sets up both bars, mode 1 steps them.
+void ProgressUpdate(int mode, int position, int range, int step);
+
+// ErrorPageMessage over a downloaded file, whose first 10000 bytes are read
+// when it exists.
+std::string ErrorPageText(const std::string& fileName, const std::string& body, const std::string& url,
+                          bool iisHint, const std::string& fallback);
+
+}  // namespace rv

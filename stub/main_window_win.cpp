@@ -1,0 +1,195 @@
+#include "stub/main_window_win.h"
+
+#include <commctrl.h>
+
+#include "autoupdate/agent_win.h"
+#include "env/file_util_win.h"
+#include "env/handle.h"
+#include "env/trace_win.h"
+#include "package/startup_win.h"
+#include "package/temp_folder_win.h"
+#include "stub/main_window.h"
+#include "stub/run_mode.h"
+#include "ui/text_win.h"
+
+namespace rv {
+
+namespace {
+
+constexpr UINT_PTR kStartTimer = 1;
+constexpr int kStatusId = 101, kProgressId = 102, kActivityId = 103;
+
+// What the window owns; it lives on RunMainWindow's stack (or the tool's)
+// and is found through the window's user data.
+struct MainWindowState {
+    StubContext* ctx = nullptr;
+    GdiObject statusFont;
+};
+
+MainWindowState* StateOf(HWND window) {
+    return reinterpret_cast<MainWindowState*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+HWND CreateChild(HWND parent, const char* cls, const Box& b, DWORD style, DWORD exStyle, int id) {
+    return CreateWindowExA(exStyle, cls, "", style, b.x, b.y, b.width, b.height, parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
+}
+
+GdiObject MakeFont(const std::string& name, int charset, int height) {
+    return GdiObject(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, static_cast<DWORD>(charset),
+                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, name.c_str()));
+}
+
+void OnCreate(HWND window, MainWindowState& state) {
+    const MainWindowLayout layout = LayoutForCharset(0);
+    HWND status = CreateChild(window, "Static", layout.status, layout.statusStyle, layout.statusExStyle, kStatusId);
+    HWND progress = CreateChild(window, PROGRESS_CLASSA, layout.progress, WS_CHILD | WS_VISIBLE, 0, kProgressId);
+    HWND activity = CreateChild(window, PROGRESS_CLASSA, layout.activity, WS_CHILD, 0, kActivityId);
+    SetProgressBars(progress, activity);
+    SetTimer(window, kStartTimer, 1000, nullptr);
+    state.statusFont = MakeFont("Tahoma", DEFAULT_CHARSET, -11);
+    SendMessageA(status, WM_SETFONT, reinterpret_cast<WPARAM>(state.statusFont.get()), TRUE);
+}
+
+void OnPaint(HWND window) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window, &ps);
+    RECT client;
+    GetClientRect(window, &client);
+    FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+    if (HICON icon = LoadIconA(GetModuleHandleA(nullptr), "MainIcon")) DrawIcon(dc, kIconX, kIconY, icon);
+    EndPaint(window, &ps);
+}
+
+// The first close request during a transfer only cancels it; a second one
+// closes the window.
+bool OnClose(StubContext& ctx) {
+    TraceLog(".. CloseMainWindow() - Start");
+    const bool close = ctx.downloadCancel;
+    ctx.downloadCancel = true;
+    TraceLog(".. CloseMainWindow() - End");
+    return close;
+}
+
+void OnDestroy(StubContext& ctx) {
+    TraceLog(".. DestroyMainWindow() - Start");
+    ctx.downloadCancel = true;
+    RemoveTempSetupFolder();
+    PostQuitMessage(0);
+    ctx.windowDestroyed = true;
+    TraceLog(".. DestroyMainWindow() - End");
+}
+
+void OnLocalMessage(HWND window, WPARAM replyWindow, LPARAM replyMessage) {
+    SetNotifyOwner(reinterpret_cast<HWND>(replyWindow), static_cast<UINT>(replyMessage));
+    NotifyOwner(50, reinterpret_cast<LPARAM>(window));
+    NotifyOwner(51, kMsgAgent);
+}
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    static const UINT queryCancelAutoPlay = RegisterWindowMessageA("QueryCancelAutoPlay");
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    MainWindowState* state = StateOf(window);
+    if (!state) return DefWindowProcA(window, message, wParam, lParam);
+    StubContext& ctx = *state->ctx;
+    switch (message) {
+        case WM_CREATE: OnCreate(window, *state); break;
+        case WM_PAINT: OnPaint(window); return 0;
+        case WM_TIMER:
+            if (ctx.agentMode)
+                AgentTimerStep(ctx, window);
+            else
+                RunSetupStartupStep(ctx, window);
+            return 0;
+        case WM_CLOSE:
+            if (!OnClose(ctx)) return 0;
+            break;
+        case WM_DESTROY:
+        case WM_QUIT: OnDestroy(ctx); break;
+        case kMsgShutDown: ctx.agent.tickBudget = static_cast<long long>(wParam); return 0;
+        case kMsgLocal: OnLocalMessage(window, wParam, lParam); return 0;
+        case kMsgAgent: return AgentMessage(ctx, static_cast<long long>(wParam), static_cast<long long>(lParam));
+        default:
+            if (message == queryCancelAutoPlay) return 1;
+            break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+bool RegisterMainClass(const std::string& className) {
+    WNDCLASSA wc{};
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = MainWindowProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hIcon = LoadIconA(wc.hInstance, "MainIcon");
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.lpszClassName = className.c_str();
+    return RegisterClassA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+MainWindowState& WindowState() {
+    static MainWindowState state;
+    return state;
+}
+
+}  // namespace
+
+HWND CreateMainWindow(StubContext& ctx) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&controls);
+    if (!RegisterMainClass(ctx.className)) return nullptr;
+    const RECT work = WorkArea();
+    const Box at = CenteredIn(Box{work.left, work.top, work.right - work.left, work.bottom - work.top},
+                              kMainWindowWidth, kMainWindowHeight);
+    MainWindowState& state = WindowState();
+    state.ctx = &ctx;
+    return CreateWindowExA(0, ctx.className.c_str(), ctx.package.Text("s0").c_str(), kMainWindowStyle, at.x, at.y,
+                           at.width, at.height, nullptr, nullptr, GetModuleHandleA(nullptr), &state);
+}
+
+void RunMessageLoop(StubContext& ctx) {
+    MSG msg;
+    while (!ctx.windowDestroyed && GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+void RunMainWindow(StubContext& ctx) {
+    const long long sleep = SwitchNumberIn(ctx.commandTail, "/SleepX=", -1);
+    if (sleep != -1) SetStartDelay(ctx.agent, sleep);
+    HWND window = CreateMainWindow(ctx);
+    if (window) {
+        ShowWindow(window, SW_HIDE);
+        RunMessageLoop(ctx);
+        KillTimer(window, kStartTimer);
+    }
+    ctx.downloadCancel = true;
+    NotifyOwner(43, 0);
+}
+
+void SetStatusText(HWND main, const std::string& text, const std::string& fontName, int charset, int points) {
+    HWND status = GetDlgItem(main, kStatusId);
+    const MainWindowLayout layout = LayoutForCharset(charset);
+    SetWindowLongPtrA(status, GWL_EXSTYLE, static_cast<LONG_PTR>(layout.statusExStyle));
+    SetWindowLongPtrA(status, GWL_STYLE, static_cast<LONG_PTR>(layout.statusStyle));
+    SetWindowPos(status, nullptr, layout.status.x, layout.status.y, layout.status.width, layout.status.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    SetWindowPos(GetDlgItem(main, kActivityId), nullptr, layout.activity.x, layout.activity.y, 0, 0,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
+    MainWindowState* state = StateOf(main);
+    if (state) {
+        // The control lets go of the old font before it is deleted.
+        GdiObject font = MakeFont(fontName, charset, -PointsToPixels(points));
+        SendMessageA(status, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+        state->statusFont = std::move(font);
+    }
+    SetWindowTextA(status, text.c_str());
+}
+
+void ShowActivityBar(HWND main, bool show) { ShowWindow(GetDlgItem(main, kActivityId), show ? SW_SHOW : SW_HIDE); }
+
+}  // namespace rv

@@ -1,0 +1,24 @@
+// The stub's main window: status text, progress and activity bars, the
+// one-second start timer, the inter-process messages and the message loop.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "stub/stub_context.h"
+
+namespace rv {
+
+// Registers the class and runs the window until its loop ends, then cleans
+// up: the timer, the download cancel flag, the owner's closing notice.
+void RunMainWindow(StubContext& ctx);
+
+// The parts of RunMainWindow, for tools that show the window themselves.
+HWND CreateMainWindow(StubContext& ctx);
+void RunMessageLoop(StubContext& ctx);
+
+void SetStatusText(HWND main, const std::string& text, const std::string& fontName, int charset, int points);
+void ShowActivityBar(HWND main, bool show);
+
+}  // namespace rv

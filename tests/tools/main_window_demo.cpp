@@ -1,0 +1,36 @@
+// Test tool: shows the stub's main window as the extraction shows it, with
+// status text and both bars, for screenshots.
+//
+//   main_window_demo.exe PACKAGE CHARSET SECONDS
+//
+// The package gives the caption; the status text is the package's "s1" in
+// its font, with the character set given.
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "env/file_util_win.h"
+#include "package/file_info.h"
+#include "stub/main_window_win.h"
+#include "ui/text_win.h"
+
+int main(int argc, char** argv) {
+    if (argc < 4) return 2;
+    const rv::TGFileInfo package(argv[1]);
+    rv::StubContext ctx(package);
+    ctx.ownPath = rv::ProgramFile();
+    ctx.className = "RvMainWindowDemo";
+    HWND window = rv::CreateMainWindow(ctx);
+    if (!window) return 1;
+    KillTimer(window, 1);  // no start-up step: the window only shows
+    const int charset = std::atoi(argv[2]);
+    rv::SetStatusText(window, package.Text("s1"), package.FontName(), charset, package.FontSize());
+    rv::ShowActivityBar(window, true);
+    rv::ProgressUpdate(0, 0, 10, 1);
+    for (int i = 0; i < 6; ++i) rv::ProgressUpdate(1, 0, 0, 0);
+    ShowWindow(window, SW_SHOW);
+    UpdateWindow(window);
+    rv::WaitPumping(static_cast<DWORD>(std::atoi(argv[3]) * 1000), 0);
+    DestroyWindow(window);
+    return 0;
+}
