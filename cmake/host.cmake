@@ -10,3 +10,4 @@ target_link_libraries(core PUBLIC ZLIB::ZLIB)
 
 add_subdirectory(builder)
 add_subdirectory(tests/unit)
+add_subdirectory(tests/e2e)
