@@ -51,7 +51,7 @@ std::string BarList(const std::vector<std::string>& items, const char* block) {
 std::string ReadStub(const std::string& path) {
     if (path.empty()) throw CliError(kExitInput, "no stub image: set 'stub' in the project or pass --stub");
     std::string image;
-    if (!ReadWholeFile(path, image)) throw CliError(kExitInput, path + ": cannot read the stub image");
+    if (!ReadWholeFile(path, image)) throw CliError(kExitInput, path + ": cannot read the stub image (--stub PATH names another)");
     if (!HasPeHeaderAt256(image))
         throw CliError(kExitInput, path + ": not a stub image: its PE header is not at offset 256"
                                           " (cmake/place_pe_header.py moves it there)");
@@ -189,8 +189,8 @@ private:
 void RemoveStaleVolumes(const std::string& output, size_t written) {
     std::error_code ec;
     const std::string base = VolumeBaseName(output);
-    for (int n = static_cast<int>(written) + 1; fs::remove(VolumeName(base, n), ec); ++n) {
-    }
+    int n = static_cast<int>(written) + 1;
+    while (fs::remove(VolumeName(base, n), ec)) ++n;
 }
 
 std::vector<std::string> MoveIntoPlace(const std::vector<std::string>& staged, const fs::path& output) {

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <initializer_list>
+#include <system_error>
 
 #include "builder/cli_error.h"
 #include "format/records.h"
@@ -163,11 +164,12 @@ InternetSettings ReadInternet(const TableReader& t) {
 }
 
 toml::table ParseFile(const std::string& path) {
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec)) throw CliError(kExitInput, path + ": cannot open the project file");
     try {
         return toml::parse_file(path);
     } catch (const toml::parse_error& e) {
         const std::string where = e.source().begin.line ? ":" + IntText(e.source().begin.line) : "";
-        if (!fs::exists(path)) throw CliError(kExitInput, path + ": cannot open the project file");
         throw CliError(kExitInput, path + where + ": " + std::string(e.description()));
     }
 }
