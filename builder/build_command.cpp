@@ -51,7 +51,8 @@ std::string BarList(const std::vector<std::string>& items, const char* block) {
 std::string ReadStub(const std::string& path) {
     if (path.empty()) throw CliError(kExitInput, "no stub image: set 'stub' in the project or pass --stub");
     std::string image;
-    if (!ReadWholeFile(path, image)) throw CliError(kExitInput, path + ": cannot read the stub image (--stub PATH names another)");
+    if (!ReadWholeFile(path, image))
+        throw CliError(kExitInput, path + ": cannot read the stub image (--stub PATH names another)");
     if (!HasPeHeaderAt256(image))
         throw CliError(kExitInput, path + ": not a stub image: its PE header is not at offset 256"
                                           " (cmake/place_pe_header.py moves it there)");
