@@ -86,16 +86,16 @@ PackageSettings SettingsOf(const Project& p, const BuildOptions& o) {
     s.confirmDownload = p.internet && p.internet->confirmDownload;
     s.writeAgent = p.writeAgent;
     s.isAgent = p.isAgent;
-    s.timeStamp = BuildTimeStamp(p.timeStamp, o.sourceDateEpoch, o.now);
+    s.timeStamp = BuildTimeStamp(p.timeStamp, ParseSourceDateEpoch(o.sourceDateEpoch), o.now);
     s.recordLength = p.recordLength;
     s.volumeSize = p.volumeSize;
     s.level = p.level;
     return s;
 }
 
-std::vector<SourceFile> FilesOf(const Project& p) {
+std::vector<SourceFile> FilesOf(const Project& p, const BuildOptions& o) {
     std::vector<SourceFile> files;
-    if (!p.sourceDir.empty()) files = CollectSourceFiles(p.sourceDir);
+    if (!p.sourceDir.empty()) files = CollectSourceFiles(p.sourceDir, ParseSourceDateEpoch(o.sourceDateEpoch));
     if (p.setupProgram.empty()) return files;
     const std::string wanted = StoredName(p.setupProgram);
     for (const SourceFile& f : files)
@@ -227,7 +227,7 @@ BuildSummary BuildPackage(const Project& project, const BuildOptions& options) {
     if (!options.outputOverride.empty()) p.output = options.outputOverride;
     if (p.output.empty()) throw CliError(kExitInput, "no output: set 'output' in the project or pass -o");
     const PackageSettings settings = SettingsOf(p, options);
-    const std::vector<SourceFile> files = FilesOf(p);
+    const std::vector<SourceFile> files = FilesOf(p, options);
     const fs::path output(p.output);
     StagingFolder staging(output);
     BuildSummary summary;

@@ -21,7 +21,7 @@ std::time_t ModificationTime(const std::string& path) {
     return stat(path.c_str(), &st) == 0 ? st.st_mtime : 0;
 }
 
-SourceFile Describe(const fs::path& folder, const fs::directory_entry& entry) {
+SourceFile Describe(const fs::path& folder, const fs::directory_entry& entry, const std::optional<std::time_t>& latest) {
     SourceFile f;
     f.path = entry.path().string();
     const std::string relative = entry.path().lexically_relative(folder).generic_string();
@@ -35,7 +35,8 @@ SourceFile Describe(const fs::path& folder, const fs::directory_entry& entry) {
     std::error_code ec;
     f.size = entry.file_size(ec);
     if (ec) throw CliError(kExitInput, f.path + ": " + ec.message());
-    f.fileTime = DosFileTime(ModificationTime(f.path));
+    const std::time_t mtime = ModificationTime(f.path);
+    f.fileTime = DosFileTime(latest && mtime > *latest ? *latest : mtime);
     return f;
 }
 
@@ -47,14 +48,14 @@ std::string StoredName(const std::string& relative) {
     return name;
 }
 
-std::vector<SourceFile> CollectSourceFiles(const std::string& folder) {
+std::vector<SourceFile> CollectSourceFiles(const std::string& folder, const std::optional<std::time_t>& latest) {
     std::error_code ec;
     if (!fs::is_directory(folder, ec)) throw CliError(kExitInput, folder + ": the source folder does not exist");
     std::vector<SourceFile> files;
     const fs::path root(folder);
     fs::recursive_directory_iterator it(root, fs::directory_options::follow_directory_symlink, ec), end;
     for (; !ec && it != end; it.increment(ec))
-        if (it->is_regular_file(ec)) files.push_back(Describe(root, *it));
+        if (it->is_regular_file(ec)) files.push_back(Describe(root, *it, latest));
     if (ec) throw CliError(kExitInput, folder + ": " + ec.message());
     std::sort(files.begin(), files.end(),
               [](const SourceFile& a, const SourceFile& b) { return a.storedName < b.storedName; });

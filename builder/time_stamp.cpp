@@ -57,15 +57,20 @@ std::time_t TimeFromDosFileTime(uint32_t dos) {
     return std::mktime(&tm);
 }
 
-int64_t BuildTimeStamp(const std::optional<int64_t>& fromProject, const char* sourceDateEpoch, std::time_t now) {
+std::optional<std::time_t> ParseSourceDateEpoch(const char* text) {
+    if (!text || !*text) return std::nullopt;
+    const long long epoch = ToInt64(text, -1);
+    std::tm tm{};
+    if (epoch < 0 || !UtcTime(static_cast<std::time_t>(epoch), tm))
+        throw CliError(kExitInput, std::string("SOURCE_DATE_EPOCH: not a count of seconds: ") + text);
+    return static_cast<std::time_t>(epoch);
+}
+
+int64_t BuildTimeStamp(const std::optional<int64_t>& fromProject, const std::optional<std::time_t>& sourceDateEpoch,
+                       std::time_t now) {
     if (fromProject) return *fromProject;
     std::tm tm{};
-    if (sourceDateEpoch && *sourceDateEpoch) {
-        const long long epoch = ToInt64(sourceDateEpoch, -1);
-        if (epoch < 0 || !UtcTime(static_cast<std::time_t>(epoch), tm))
-            throw CliError(kExitInput, std::string("SOURCE_DATE_EPOCH: not a count of seconds: ") + sourceDateEpoch);
-        return SecondsSince1899Of(tm);
-    }
+    if (sourceDateEpoch) return UtcTime(*sourceDateEpoch, tm) ? SecondsSince1899Of(tm) : 0;
     return LocalTime(now, tm) ? SecondsSince1899Of(tm) : 0;
 }
 

@@ -16,11 +16,15 @@ uint32_t DosFileTime(std::time_t t);
 // The inverse, as a local time; -1 for 0.
 std::time_t TimeFromDosFileTime(uint32_t dos);
 
+// SOURCE_DATE_EPOCH as a time; nothing when unset or empty. Throws CliError
+// for a value that is not a count of seconds.
+std::optional<std::time_t> ParseSourceDateEpoch(const char* text);
+
 // The package time stamp of a build: the project's own value, else
-// SOURCE_DATE_EPOCH (`sourceDateEpoch`, read as UTC so that the result does
-// not depend on the build machine's zone), else the present local time.
-// Throws CliError for a SOURCE_DATE_EPOCH that is not a number.
-int64_t BuildTimeStamp(const std::optional<int64_t>& fromProject, const char* sourceDateEpoch, std::time_t now);
+// SOURCE_DATE_EPOCH (read as UTC so that the result does not depend on the
+// build machine's zone), else the present local time.
+int64_t BuildTimeStamp(const std::optional<int64_t>& fromProject, const std::optional<std::time_t>& sourceDateEpoch,
+                       std::time_t now);
 
 // "2024-06-01 12:00:00" for a package time stamp.
 std::string TimeStampText(int64_t secondsSince1899);

@@ -182,9 +182,10 @@ TEST(Times, DosFileTimesRoundTripInTwoSecondSteps) {
 
 TEST(Times, BuildTimeStampPrefersTheProjectThenSourceDateEpochAsUtc) {
     const int64_t epoch1970 = SecondsSince1899(DateTime{1970, 1, 1, 0, 0, 0});
-    EXPECT_EQ(BuildTimeStamp(std::nullopt, "86400", 0), epoch1970 + 86400);
-    EXPECT_EQ(BuildTimeStamp(int64_t{42}, "86400", 0), 42);
-    EXPECT_EQ(Failure([] { BuildTimeStamp(std::nullopt, "yesterday", 0); }).code(), kExitInput);
+    EXPECT_EQ(BuildTimeStamp(std::nullopt, ParseSourceDateEpoch("86400"), 0), epoch1970 + 86400);
+    EXPECT_EQ(BuildTimeStamp(int64_t{42}, ParseSourceDateEpoch("86400"), 0), 42);
+    EXPECT_FALSE(ParseSourceDateEpoch(""));
+    EXPECT_EQ(Failure([] { ParseSourceDateEpoch("yesterday"); }).code(), kExitInput);
 }
 
 // --- Whole builds --------------------------------------------------------
@@ -270,7 +271,7 @@ TEST(Build, BlocksAndFlagsCarryTheProjectSettings) {
     EXPECT_EQ(r.InternetItem(2), "1");
     EXPECT_EQ(r.InternetItem(3, true), "net");
     EXPECT_EQ(r.InternetItem(4), "5242880");
-    EXPECT_EQ(r.trailer().timeStamp, BuildTimeStamp(std::nullopt, nullptr, 1700000000));
+    EXPECT_EQ(r.trailer().timeStamp, BuildTimeStamp(std::nullopt, std::nullopt, 1700000000));
 }
 
 TEST(Build, SameInputsGiveTheSameBytesOnAnyThreadCount) {
@@ -285,6 +286,8 @@ TEST(Build, SameInputsGiveTheSameBytesOnAnyThreadCount) {
         o.now = threads;  // ignored while SOURCE_DATE_EPOCH is set
         o.outputOverride = folder.Path("out" + IntText(threads) + "/Setup.exe");
         volumes[threads == 4] = BuildPackage(LoadProject(project), o).volumes;
+        // A fresh checkout: every file newer than SOURCE_DATE_EPOCH.
+        folder.AddSource("setup.exe", "the setup program", 1800000000 + threads);
     }
     ASSERT_EQ(volumes[0].size(), volumes[1].size());
     for (size_t i = 0; i < volumes[0].size(); ++i) EXPECT_EQ(Contents(volumes[0][i]), Contents(volumes[1][i]));
