@@ -56,6 +56,9 @@ Project keys (TOML; relative paths are taken from the project file's folder):
                 always_download = true|false   token = "TEXT" (scrambled)
                 size = BYTES   confirm_download = true|false
 
+Environment: SOURCE_DATE_EPOCH, when set, is the build time (read as UTC)
+and the latest file time stored, for reproducible builds.
+
 Exit codes: 0 ok, 1 usage, 2 bad project or input, 3 damaged package,
 4 output cannot be written.
 )";
