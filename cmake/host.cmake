@@ -8,4 +8,6 @@ target_include_directories(core PUBLIC ${PROJECT_SOURCE_DIR})
 target_compile_options(core PRIVATE ${PROJECT_WARNINGS})
 target_link_libraries(core PUBLIC ZLIB::ZLIB)
 
+add_subdirectory(builder)
 add_subdirectory(tests/unit)
+add_subdirectory(tests/e2e)

@@ -17,14 +17,14 @@ void AppendBlock(std::string& out, const std::string& block) {
     out += block;
 }
 
+uint32_t Clamp32(uint64_t v) { return v > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(v); }
+
+}  // namespace
+
 bool HasPeHeaderAt256(const std::string& image) {
     return image.size() >= kPeHeaderOffset + 4 && image.compare(0, 2, "MZ") == 0 &&
            image.compare(kPeHeaderOffset, 4, std::string("PE\0\0", 4)) == 0;
 }
-
-uint32_t Clamp32(uint64_t v) { return v > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(v); }
-
-}  // namespace
 
 std::array<uint32_t, kRequiredSpaceEntries> RequiredSpaceTable(const std::vector<uint64_t>& sizes) {
     std::array<uint64_t, kRequiredSpaceEntries> sum{};

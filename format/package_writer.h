@@ -25,6 +25,10 @@ struct PackageSettings {
     int level = 9;            // zlib level; 0 stores every record
 };
 
+// True for an image with "MZ" at 0 and "PE\0\0" at 256: the only kind in
+// which a recorded length is honoured.
+bool HasPeHeaderAt256(const std::string& image);
+
 // The required-space table for files of the given sizes: the exact sum for
 // clusters below 512 bytes, else every size rounded up to whole clusters.
 std::array<uint32_t, kRequiredSpaceEntries> RequiredSpaceTable(const std::vector<uint64_t>& sizes);

@@ -1,0 +1,189 @@
+#include "builder/inspect.h"
+
+#include <utime.h>
+
+#include <filesystem>
+#include <map>
+#include <system_error>
+
+#include "builder/cli_error.h"
+#include "builder/time_stamp.h"
+#include "format/package_reader.h"
+#include "format/records.h"
+#include "format/std_file.h"
+#include "format/volumes.h"
+#include "ui/text.h"
+
+namespace rv::builder {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Collects what the records hold, refusing names that could not be
+// extracted safely; subclasses also write the content.
+class CatalogSink : public RecordSink {
+public:
+    bool Begin(const std::string& text) override {
+        const RecordHeader h = ParseRecordHeader(text);
+        if (!IsSafeRelativeName(h.name)) return Refuse("unsafe file name '" + h.name + "' in a record header");
+        auto [it, isNew] = index_.emplace(h.name, files_.size());
+        if (isNew) files_.push_back(FileEntry{h.name, 0, 0, h.fileTime, h.isSetup, ""});
+        current_ = &files_[it->second];
+        ++current_->records;
+        if (h.isSetup) {
+            current_->isSetup = true;
+            current_->setupParameters = h.setupCommand.substr(h.setupCommand.find('*') + 1);
+        }
+        return Opened(*current_, isNew);
+    }
+    bool Write(const uint8_t* data, size_t n) override {
+        current_->size += n;
+        return Wrote(*current_, data, n);
+    }
+
+    std::vector<FileEntry>& files() { return files_; }
+    const std::string& refusal() const { return refusal_; }
+    ExitCode refusalCode() const { return refusalCode_; }
+
+protected:
+    virtual bool Opened(const FileEntry&, bool /*first record of the file*/) { return true; }
+    virtual bool Wrote(const FileEntry&, const uint8_t*, size_t) { return true; }
+    bool Refuse(const std::string& why, ExitCode code = kExitDamaged) {
+        refusal_ = why;
+        refusalCode_ = code;
+        return false;
+    }
+
+private:
+    std::vector<FileEntry> files_;
+    std::map<std::string, size_t> index_;
+    FileEntry* current_ = nullptr;
+    std::string refusal_;
+    ExitCode refusalCode_ = kExitDamaged;
+};
+
+class ExtractSink final : public CatalogSink {
+public:
+    explicit ExtractSink(fs::path folder) : folder_(std::move(folder)) {}
+
+    fs::path TargetOf(const std::string& name) const {
+        std::string relative = name;
+        for (char& c : relative)
+            if (c == '\\') c = '/';
+        return folder_ / fs::path(relative);
+    }
+
+private:
+    bool Opened(const FileEntry& f, bool first) override {
+        const fs::path target = TargetOf(f.name);
+        std::error_code ec;
+        fs::create_directories(target.parent_path(), ec);
+        // A name already seen in this run continues its file; a fresh one
+        // replaces whatever the folder held before.
+        target_ = target.string();
+        return out_.Open(target_, first ? "wb" : "ab") || Refuse("cannot create " + target_, kExitIo);
+    }
+    bool Wrote(const FileEntry&, const uint8_t* data, size_t n) override {
+        return out_.Write(data, n) || Refuse("cannot write " + target_, kExitIo);
+    }
+    bool End() override { return out_.Close() || Refuse("cannot write " + target_, kExitIo); }
+
+    fs::path folder_;
+    std::string target_;
+    StdFile out_;
+};
+
+std::string RecordProblem(const RecordResult& r) {
+    switch (r.status) {
+        case RecordStatus::Truncated:
+            return "a record runs past the end of the volume";
+        case RecordStatus::BadStream:
+            return "a record does not inflate (zlib: " + r.message + ")";
+        case RecordStatus::BadHeader:
+            return "a record header has no end";
+        case RecordStatus::SinkFailed:
+        case RecordStatus::Ok:
+            break;
+    }
+    return "";
+}
+
+[[noreturn]] void Damaged(const std::string& path, const std::string& what) {
+    throw CliError(kExitDamaged, path + ": " + what);
+}
+
+VolumeInfo ReadVolume(const std::string& path, int number, ByteSource& src, PackageReader& reader) {
+    VolumeInfo v;
+    v.path = path;
+    v.fileSize = src.Size();
+    v.length = reader.layout().volumeLength;
+    v.hasRecordedLength = reader.layout().hasRecordedLength;
+    v.trailer = reader.trailer();
+    if (!reader.HasPackage())
+        Damaged(path, number == 1 ? "not a setup file (no package trailer)" : "volume " + IntText(number) + " has no package trailer");
+    if (!reader.BlocksComplete()) Damaged(path, "the leading blocks run past the trailer");
+    const uint32_t computed = ComputePackageChecksum(src, reader.layout(), reader.trailer().length);
+    v.checksumPasses = ChecksumPasses(reader.trailer().checksum, computed);
+    v.checksumTested = reader.trailer().checksum != kChecksumDisabled && computed != kChecksumDisabled;
+    return v;
+}
+
+// Follows the volumes as the stub does: the next one exists while the
+// trailer says the package continues.
+PackageContents Walk(const std::string& firstVolume, Checksums checksums, CatalogSink* sink) {
+    PackageContents contents;
+    const std::string base = VolumeBaseName(firstVolume);
+    for (int n = 1;; ++n) {
+        const std::string path = n == 1 ? firstVolume : VolumeName(base, n);
+        StdFileSource src(path);
+        if (!src.IsOpen() && n == 1) throw CliError(kExitInput, path + ": cannot open");
+        if (!src.IsOpen()) Damaged(path, "volume " + IntText(n) + " of the package is missing");
+        PackageReader reader(src);
+        contents.volumes.push_back(ReadVolume(path, n, src, reader));
+        if (n == 1) {
+            contents.languageBlock = reader.languageBlock();
+            contents.updateBlock = reader.updateBlock();
+            contents.internetBlock = reader.internetBlock();
+        }
+        if (checksums == Checksums::Require && !contents.volumes.back().checksumPasses)
+            Damaged(path, "the package checksum does not match (the file is damaged)");
+        if (sink) {
+            const RecordResult r = ReadVolumeRecords(src, reader, *sink);
+            if (r.status == RecordStatus::SinkFailed) throw CliError(sink->refusalCode(), path + ": " + sink->refusal());
+            if (r.status != RecordStatus::Ok) Damaged(path, RecordProblem(r));
+        }
+        if (!reader.trailer().Flag(kFlagContinuesInNextVolume)) break;
+    }
+    if (sink) contents.files = std::move(sink->files());
+    return contents;
+}
+
+void SetFileTime(const fs::path& target, uint32_t dosTime) {
+    const std::time_t t = TimeFromDosFileTime(dosTime);
+    if (t == -1) return;
+    utimbuf times{t, t};
+    if (utime(target.string().c_str(), &times) != 0)
+        throw CliError(kExitIo, target.string() + ": cannot set the file time");
+}
+
+}  // namespace
+
+PackageContents ReadContents(const std::string& firstVolume, Checksums checksums) {
+    CatalogSink sink;
+    return Walk(firstVolume, checksums, &sink);
+}
+
+PackageContents ReadSettings(const std::string& firstVolume) { return Walk(firstVolume, Checksums::Report, nullptr); }
+
+PackageContents ExtractPackage(const std::string& firstVolume, const std::string& folder) {
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    if (!fs::is_directory(folder, ec)) throw CliError(kExitIo, folder + ": cannot create the folder");
+    ExtractSink sink{fs::path(folder)};
+    PackageContents contents = Walk(firstVolume, Checksums::Require, &sink);
+    for (const FileEntry& f : contents.files) SetFileTime(sink.TargetOf(f.name), f.fileTime);
+    return contents;
+}
+
+}  // namespace rv::builder

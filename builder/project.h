@@ -1,0 +1,60 @@
+// A builder project: what goes into one setup file, read from TOML.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace rv::builder {
+
+struct UpdateSettings {
+    std::string agentSettings;
+    std::string descriptorName;
+    std::string programName;
+    std::string token;  // plain; stored scrambled
+    bool background = false;
+};
+
+struct InternetSettings {
+    std::string baseUrl;
+    std::string setupFileName;
+    bool alwaysDownload = false;
+    std::string token;  // plain; stored scrambled
+    uint64_t size = 0;  // bytes of the setup file that gets downloaded
+    bool confirmDownload = false;
+};
+
+struct Project {
+    // Paths are absolute or relative to the current folder; relative paths
+    // in the file are taken from the project file's folder.
+    std::string stubPath;
+    std::string sourceDir;
+    std::string output;
+    std::vector<std::string> languageFiles;
+
+    std::string setupProgram;  // relative name inside sourceDir, "/" or "\" separated
+    std::string setupParameters;
+
+    int level = 9;  // zlib level 1..9; 0 stores every record
+    uint64_t volumeSize = 0;
+    bool recordLength = true;
+    // Seconds since 1899-12-30 local time; unset: SOURCE_DATE_EPOCH or now.
+    std::optional<int64_t> timeStamp;
+
+    bool tempDriveNotice = false;
+    bool activityBar = false;
+    bool debugTrace = false;
+    bool spannedOverDisks = false;
+    bool writeAgent = false;
+    bool isAgent = false;
+
+    UpdateSettings update;
+    std::optional<InternetSettings> internet;
+};
+
+// Reads and checks a project file; throws CliError(kExitInput) naming the
+// file and the offending key.
+Project LoadProject(const std::string& path);
+
+}  // namespace rv::builder

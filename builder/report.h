@@ -1,0 +1,21 @@
+// What the inspecting commands print: plain text for people, JSON for
+// scripts.
+#pragma once
+
+#include <ostream>
+
+#include "builder/build_command.h"
+#include "builder/inspect.h"
+
+namespace rv::builder {
+
+enum class Format { Text, Json };
+
+void PrintBuild(std::ostream& out, const BuildSummary& s, Format f);
+void PrintList(std::ostream& out, const PackageContents& c, Format f);
+void PrintVerify(std::ostream& out, const PackageContents& c, Format f);
+void PrintExtract(std::ostream& out, const PackageContents& c, const std::string& folder, Format f);
+void PrintInfo(std::ostream& out, const PackageContents& c, Format f);
+void PrintError(std::ostream& out, const std::string& message);  // JSON form of a failure
+
+}  // namespace rv::builder

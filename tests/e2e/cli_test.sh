@@ -1,0 +1,63 @@
+#!/bin/sh
+# The mksetup program as users call it: exit codes, messages and --json,
+# on the sample project with a stand-in stub image.
+# usage: cli_test.sh MKSETUP SOURCE_DIR
+set -u
+MKSETUP=$1
+SRC=$2
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+failures=0
+
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# expect CODE TEXT COMMAND...: the command exits with CODE and, when TEXT is
+# not empty, its stderr holds TEXT.
+expect() {
+    code=$1 text=$2
+    shift 2
+    "$@" >"$WORK/stdout" 2>"$WORK/stderr"
+    rc=$?
+    [ "$rc" -eq "$code" ] || fail "$* exited $rc, wanted $code: $(cat "$WORK/stderr")"
+    [ -z "$text" ] || grep -qF -- "$text" "$WORK/stderr" || fail "$*: stderr lacks '$text': $(cat "$WORK/stderr")"
+}
+
+python3 - "$WORK/stub.exe" <<'PY'
+import sys
+image = bytearray(2048)
+image[0:2] = b"MZ"
+image[256:260] = b"PE\0\0"
+open(sys.argv[1], "wb").write(image)
+PY
+SETUP="$WORK/out/Setup.exe"
+
+expect 0 "" "$MKSETUP" --help
+grep -q "volume_size" "$WORK/stdout" || fail "--help does not document the project keys"
+expect 1 "unknown command" "$MKSETUP" frobnicate
+expect 1 "extract needs -o" "$MKSETUP" extract "$SETUP"
+expect 2 "missing.toml" "$MKSETUP" build "$WORK/missing.toml"
+
+expect 0 "" "$MKSETUP" build "$SRC/examples/sample/project.toml" --stub "$WORK/stub.exe" -o "$SETUP"
+expect 0 "" "$MKSETUP" list "$SETUP"
+grep -qF 'setup.exe  [setup program: /LANG=AUTO]' "$WORK/stdout" || fail "list does not mark the setup program"
+expect 0 "" "$MKSETUP" verify "$SETUP"
+expect 0 "" "$MKSETUP" info --json "$SETUP"
+python3 -c 'import json,sys; d=json.load(open(sys.argv[1])); assert d["update"]["token"] == "sample-product-token", d
+assert [l["name"] for l in d["languages"]] == ["English", "Turkish"], d' "$WORK/stdout" || fail "info --json"
+expect 0 "" "$MKSETUP" extract "$SETUP" -o "$WORK/x"
+diff -r "$SRC/examples/sample/files" "$WORK/x" || fail "extracted files differ"
+
+# A flipped byte in the middle of the records.
+python3 - "$SETUP" <<'PY'
+import sys
+data = bytearray(open(sys.argv[1], "rb").read())
+data[len(data) - 200] ^= 0xFF
+open(sys.argv[1], "wb").write(data)
+PY
+expect 3 "$SETUP:" "$MKSETUP" verify "$SETUP"
+expect 3 "" "$MKSETUP" verify --json "$SETUP"
+python3 -c 'import json,sys; d=json.load(open(sys.argv[1])); assert d["ok"] is False and "checksum" in d["error"], d' \
+    "$WORK/stdout" || fail "verify --json on a damaged file"
+
+[ "$failures" -eq 0 ] && echo "all CLI checks passed"
+[ "$failures" -eq 0 ]
