@@ -52,5 +52,6 @@ add_custom_command(TARGET stub POST_BUILD
     COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/cmake/place_pe_header.py $<TARGET_FILE:stub>
     VERBATIM)
 
+add_subdirectory(builder)
 add_subdirectory(tests/win)
 add_subdirectory(tests/tools)

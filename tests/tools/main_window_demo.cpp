@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
     rv::SetStatusText(window, package.Text("s1"), package.FontName(), charset, package.FontSize());
     rv::ShowActivityBar(window, true);
     rv::ProgressUpdate(0, 0, 10, 1);
-    for (int i = 0; i < 6; ++i) rv::ProgressUpdate(1, 0, 0, 0);
+    for (int i = 0; i < 5; ++i) rv::ProgressUpdate(1, 0, 0, 0);
     ShowWindow(window, SW_SHOW);
     UpdateWindow(window);
     rv::WaitPumping(static_cast<DWORD>(std::atoi(argv[3]) * 1000), 0);

@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "autoupdate/agent_state.h"
+#include "autoupdate/descriptors.h"
+
+namespace rv {
+namespace {
+
+class MemoryStore final : public DescriptorStore {
+public:
+    std::map<std::string, std::string> values;
+    std::string Read(const char* section, const char* key, const std::string& fallback) override {
+        const auto it = values.find(std::string(section) + "/" + key);
+        return it == values.end() ? fallback : it->second;
+    }
+    bool Write(const char* section, const char* key, const std::string& value) override {
+        values[std::string(section) + "/" + key] = value;
+        return true;
+    }
+};
+
+TEST(Descriptors, DefaultsFlagsAndNumbers) {
+    MemoryStore store;
+    EXPECT_EQ(ReadNumber(store, original_key::kVersionOriginal), 0);
+    EXPECT_EQ(ReadNumber(store, info_key::kAutoInformWidth), 360);
+    EXPECT_EQ(ReadText(store, original_key::kButtonText), "|&OK|&Cancel|&Yes|&No|&Abort|&Retry|&Ignore|");
+    EXPECT_EQ(ReadText(store, AgentTextKey(31)), "Downloading INFO File...");
+    EXPECT_EQ(ReadText(store, AgentTextKey(22)), "");
+    store.values["OriginalSetup/ProbeSecondsInterval"] = "daily";
+    EXPECT_EQ(ReadNumber(store, original_key::kProbeSecondsInterval), 0);  // not a number: probe once
+    for (const char* off : {"yes", "true", "TRUE", " 1", "01", ""}) {
+        store.values["NewSetup/BackgroundUpdate"] = off;
+        EXPECT_FALSE(ReadFlag(store, info_key::kBackgroundUpdate)) << off;
+    }
+    store.values["NewSetup/BackgroundUpdate"] = "1";
+    EXPECT_TRUE(ReadFlag(store, info_key::kBackgroundUpdate));
+    EXPECT_TRUE(ReadFlag(store, info_key::kBackgroundUpdate, kOverrideUnset));
+    EXPECT_FALSE(ReadFlag(store, info_key::kBackgroundUpdate, 0));
+    store.values["NewSetup/BackgroundUpdate"] = "0";
+    EXPECT_TRUE(ReadFlag(store, info_key::kBackgroundUpdate, 1));
+}
+
+TEST(Descriptors, NamesAndReadableSeconds) {
+    EXPECT_EQ(InfoFileName("Product.INFO"), "Product.INFO");
+    EXPECT_EQ(OriginalFileName("Product.INFO"), "Product.original");
+    // 2026-12-05 14:03:09 in the agent's time base.
+    const long long seconds = (46361LL) * 86400 + 14 * 3600 + 3 * 60 + 9;
+    EXPECT_EQ(ReadableSeconds(seconds), "14:03:09  05-DEC-2026");
+}
+
+TEST(AgentMessages, ReadsAndWritesThroughTheDescriptors) {
+    AgentState state;
+    MemoryStore original, info;
+    original.values["OriginalSetup/VersionOriginal"] = "6";
+    original.values["OriginalSetup/ProbeSecondsLast"] = "8589934597";  // 2^33 + 5: only the low half answers
+    info.values["NewSetup/VersionNew"] = "7";
+    using namespace agent_msg;
+    EXPECT_EQ(HandleAgentMessage(state, original, info, kVersionOriginal, 0), 6);
+    EXPECT_EQ(HandleAgentMessage(state, original, info, kVersionNew, 0), 7);
+    EXPECT_EQ(HandleAgentMessage(state, original, info, kProbeLast, 0), 5);
+    EXPECT_EQ(HandleAgentMessage(state, original, info, kSetProbeInterval, -1), 0);
+    EXPECT_EQ(original.values["OriginalSetup/ProbeSecondsInterval"], "-1");  // sign kept
+    EXPECT_EQ(HandleAgentMessage(state, original, info, kProbeInterval, 0), -1);
+    HandleAgentMessage(state, original, info, kSetReAskLast, 46361LL * 86400);
+    EXPECT_EQ(original.values["OriginalSetup/ReAskSecondsLast"], "4005590400");
+    EXPECT_EQ(original.values["OriginalSetup/__ReAskSecondsLast"], "00:00:00  05-DEC-2026");
+    EXPECT_EQ(HandleAgentMessage(state, original, info, 99, 1), 0);
+}
+
+TEST(AgentMessages, SteerTheAgentState) {
+    AgentState state;
+    MemoryStore original, info;
+    using namespace agent_msg;
+    HandleAgentMessage(state, original, info, kSetTickBudget, 4);
+    EXPECT_EQ(state.tickBudget, 4);
+    HandleAgentMessage(state, original, info, 22, 1);
+    EXPECT_EQ(state.overrides[2], 1);
+    EXPECT_EQ(OverridesText(state.overrides), "|255|255|1|255|255|255|");
+    EXPECT_EQ(state.timerCount, -3);
+    HandleAgentMessage(state, original, info, kUpdateCycleNow, 2);
+    EXPECT_TRUE(state.forcedCycle);
+    EXPECT_EQ(state.timerCount, 1);
+    EXPECT_EQ(state.userRequestedCheck, 2);
+    state.phase = AgentPhase::Installing;
+    EXPECT_EQ(HandleAgentMessage(state, original, info, kPhase, 0), 3);
+    HandleAgentMessage(state, original, info, kJustDownloadInfo, 0);
+    EXPECT_TRUE(state.justDownloadInfo);
+}
+
+TEST(AgentState, OverridesTextRoundTripAndBadItems) {
+    TransientOverrides o = {255, 255, 255, 255, 255, 255};
+    ParseOverrides("|1|0|x||300|1|", o);
+    EXPECT_EQ(OverridesText(o), "|1|0|255|255|255|1|");
+}
+
+TEST(AgentState, TickCountersAndBudget) {
+    AgentState s;
+    s.tickBudget = 1;
+    TickStart t = AdvanceTickCounters(s);  // -3 -> -2
+    EXPECT_FALSE(t.quit);
+    EXPECT_FALSE(t.shotsOpen);
+    EXPECT_EQ(s.tickBudget, 0);
+    t = AdvanceTickCounters(s);
+    EXPECT_TRUE(t.quit);
+    AgentState user;
+    user.userRequestedCheck = 2;
+    t = AdvanceTickCounters(user);
+    EXPECT_EQ(user.userRequestedCheck, 1);
+    EXPECT_EQ(user.timerCount, 1);  // reset to 0, then counted
+    EXPECT_TRUE(t.shotsOpen);
+    AgentState delayed;
+    SetStartDelay(delayed, 10);
+    EXPECT_EQ(delayed.timerCount, -10);
+    EXPECT_TRUE(TestModeReadDue(delayed, 40000, false));
+    delayed.lastTestModeRead = 20000;
+    EXPECT_FALSE(TestModeReadDue(delayed, 40000, false));
+    EXPECT_TRUE(TestModeReadDue(delayed, 40000, true));
+}
+
+}  // namespace
+}  // namespace rv
