@@ -1,0 +1,103 @@
+"""The stub under Wine: start and end lines, the update program and its
+"X_" copy, forwarded requests, the spanned restart and self-deletion."""
+import glob
+import os
+import re
+import shutil
+import subprocess
+import unittest
+
+from harness import StubTestCase, build_package, wait_until, win_path
+
+AGENT_PROJECT = """
+[setup]
+program = "setup.exe"
+[package]
+is_agent = true
+debug_trace = true
+[update]
+descriptor = "Prod.INFO"
+program = "Upd.exe"
+token = "t"
+"""
+
+
+class StubRuns(StubTestCase):
+    def ui(self, *args):
+        return subprocess.run(["wine", self.prefix.tool("ui_driver.exe"), *args], env=self.prefix.env,
+                              capture_output=True, timeout=60, check=False)
+
+    def agent_program(self):
+        setup = build_package(self.work, AGENT_PROJECT, {"setup.exe": b"placeholder"})
+        folder = os.path.join(self.work, "app")
+        os.makedirs(folder)
+        agent = os.path.join(folder, "Upd.exe")
+        shutil.copy(setup, agent)
+        return agent
+
+    def test_plain_stub_writes_start_and_end_lines(self):
+        setup = build_package(self.work, '[setup]\nprogram = "setup.exe"\n', {"setup.exe": b"placeholder"})
+        result = self.prefix.run(setup, "/abc")
+        self.assertEqual(result.returncode, 0)
+        self.assertTrue(self.viewer.wait_for("==== STUB END ====>"))
+        quoted = re.escape('"%s" /abc<' % win_path(setup))
+        self.assertRegex(self.viewer.text(), r"\d+ ==== STUB START ====> " + quoted)
+        self.assertRegex(self.viewer.text(), r"\d+ ==== ThisIs_AutoUpdateProg=FALSE")
+        self.assertRegex(self.viewer.text(), r"\d+ ==== STUB END ====> " + quoted)
+
+    def test_update_program_runs_its_copy_and_forwards_requests(self):
+        agent = self.agent_program()
+        copy = os.path.join(os.path.dirname(agent), "X_Upd.exe")
+        log = os.path.join(os.path.dirname(agent), "X_Upd.log")
+        self.assertEqual(self.prefix.run(agent).returncode, 0)
+        self.assertTrue(os.path.exists(copy))
+        self.assertEqual(self.ui("wait", ".AutoUpdate.X_Upd", "20000").returncode, 0, "the copy's window")
+
+        # A second start of the copy finds its window and does nothing.
+        second = self.prefix.run(copy, timeout=30)
+        self.assertEqual(second.returncode, 0)
+        self.assertEqual(self.ui("wait", ".AutoUpdate.X_Upd", "1000").returncode, 0, "the first copy still runs")
+
+        # The copy answers a registered reply window.
+        handle_file = os.path.join(self.work, "reply.handle")
+        reply_log = os.path.join(self.work, "reply.log")
+        reply = self.prefix.start(self.prefix.tool("reply_window.exe"), handle_file, reply_log, "60")
+        self.assertTrue(wait_until(lambda: os.path.exists(handle_file) and os.path.getsize(handle_file) > 0, 30))
+        handle = open(handle_file).read().strip()
+        self.prefix.run(agent, "/WM_MSG=%s:32800" % handle)
+        self.assertTrue(wait_until(lambda: "32800 51 1125" in open(reply_log).read(), 20), "the two replies")
+        self.assertRegex(open(reply_log).read(), r"32800 50 [1-9]\d*\n32800 51 1125")
+
+        # /TEST=2 asks for a cycle now: the tick counter restarts from 0.
+        self.assertTrue(wait_until(lambda: "AutoUpdateTimerCount=3" in open(log, encoding="latin-1").read(), 30))
+        self.prefix.run(agent, "/TEST=2")
+        self.assertTrue(wait_until(
+            lambda: re.search(r"AutoUpdateTimerCount=3.*AutoUpdateTimerCount=1\r\n",
+                              open(log, encoding="latin-1").read(), re.S), 20))
+        self.assertIn("PostProcessMessage(wm_AgentMsg) to: %s - AU_PerformUpdateCycle (2)" % win_path(copy),
+                      open(log, encoding="latin-1").read())
+
+        # /STOP=0 ends the copy at its next tick, and the copy removes itself.
+        self.prefix.run(agent, "/STOP=0")
+        self.assertEqual(self.ui("gone", ".AutoUpdate.X_Upd", "20000").returncode, 0, "the copy ended")
+        self.assertTrue(wait_until(lambda: not os.path.exists(copy), 30), "the copy deleted itself")
+        self.assertTrue(os.path.exists(agent))
+        reply.kill()
+
+    def test_spanned_package_restarts_from_a_copy(self):
+        setup = build_package(self.work, '[setup]\nprogram = "setup.exe"\n[package]\nspanned_over_disks = true\n',
+                              {"setup.exe": b"placeholder"})
+        self.assertEqual(self.prefix.run(setup, "/extra=1").returncode, 0)
+        own = win_path(setup)
+        pattern = (r'==== STUB START ====> \S*\\SETUP_\d+\\Y_Setup\.exe /extra=1 +/SpanCdLvl=2 '
+                   r'/SpanDiskFName1="%s\.001" /OriginExe="%s"<' % (re.escape(own), re.escape(own)))
+        self.assertTrue(wait_until(lambda: re.search(pattern, self.viewer.text()), 30), self.viewer.text())
+        self.assertTrue(self.viewer.wait_for("Y_Setup.exe /extra=1"))
+        temp = glob.glob(os.path.join(self.prefix.env["WINEPREFIX"], "drive_c", "users", "*", "AppData", "Local",
+                                      "Temp"))[0]
+        self.assertTrue(wait_until(lambda: not glob.glob(os.path.join(temp, "SETUP_*")), 30),
+                        "the copy removed itself and its folder")
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
