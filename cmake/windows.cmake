@@ -8,6 +8,7 @@ set(WIN_SOURCES
     env/trace_win.cpp
     package/file_info_win.cpp
     package/file_source_win.cpp
+    proc/process_win.cpp
     ui/language_win.cpp
     ui/text_win.cpp
 )

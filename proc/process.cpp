@@ -20,6 +20,10 @@ bool LimitPassed(uint32_t startTick, int32_t limitMs, uint32_t nowTick) {
     return nowTick - startTick > static_cast<uint32_t>(limitMs);
 }
 
+bool IsImeWindowClass(const std::string& className) {
+    return SameText(className, "IME") || SameText(className, "MSCTFIME UI");
+}
+
 std::vector<uint16_t> ScoreWindows(const std::vector<WindowFacts>& windows) {
     std::vector<uint16_t> scores(windows.size(), 0);
     for (const WindowFacts& w : windows)

@@ -51,6 +51,13 @@ bool LimitPassed(uint32_t startTick, int32_t limitMs, uint32_t nowTick);
 // 16-bit scores from overflowing (2000 owned windows score 8003).
 constexpr size_t kMaxProcessWindows = 2001;
 
+// The input method editor gives every GUI thread top-level windows of its
+// own ("Default IME", titled and owned by the thread's active window).
+// They are the system's, not the program's: counted, they would make a
+// program with only a hidden untitled window look as if it had a main
+// window, and a close message would go to them.
+bool IsImeWindowClass(const std::string& className);
+
 // One top-level window of the process, as the search sees it.
 struct WindowFacts {
     int rootOwner = -1;  // index of the end of its owner chain in the same list, -1 if none there

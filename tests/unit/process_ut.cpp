@@ -84,6 +84,11 @@ TEST(MainWindow, OwnerChainsEndingOutsideTheListScoreNothing) {
     EXPECT_EQ(ChooseMainWindow(ScoreWindows(windows)), 0);  // owning alone makes a hidden untitled window main
 }
 
+TEST(MainWindow, InputMethodWindowsAreTheSystems) {
+    for (const char* name : {"IME", "ime", "MSCTFIME UI", "msctfime ui"}) EXPECT_TRUE(IsImeWindowClass(name)) << name;
+    for (const char* name : {"", "IMEX", "Fixture", "#32770", "MSCTFIME"}) EXPECT_FALSE(IsImeWindowClass(name)) << name;
+}
+
 TEST(MainWindow, WinnerChoice) {
     struct Case {
         std::vector<uint16_t> scores;
