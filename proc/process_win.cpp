@@ -87,6 +87,10 @@ std::vector<ListedProcess> PsapiProcesses() {
     return list;
 }
 
+// The walk uses the ANSI entry, 296 bytes on i686; the wide one would
+// silently change every path field.
+static_assert(sizeof(void*) != 4 || sizeof(PROCESSENTRY32) == 296, "ANSI process entry expected");
+
 std::vector<ListedProcess> ToolHelpProcesses() {
     const ToolHelpCalls& th = ToolHelp();
     const KernelHandle snapshot(th.createSnapshot(TH32CS_SNAPPROCESS, 0));
@@ -169,6 +173,12 @@ bool IdListed(DWORD id) {
     return std::any_of(list.begin(), list.end(), [id](const ListedProcess& p) { return p.id == id; });
 }
 
+// PSAPI follows the process id found when the wait began; ToolHelp32 looks
+// the path up again on every pass.
+bool StillRunning(Lister lister, DWORD id, const std::string& file) {
+    return lister == Lister::Psapi ? IdListed(id) : FindListed(lister, file, false) != 0;
+}
+
 std::string ClassOf(HWND window) {
     char name[256];
     const int n = GetClassNameA(window, name, sizeof name);
@@ -233,17 +243,11 @@ void WaitForProcessEnd(const std::string& path, int limitMs, ProcessApi api) {
     const DWORD start = GetTickCount();
     WaitPumping(kPollMs, 0);
     const Lister lister = ListerFor(api);
-    if (lister == Lister::None) return;
-    // PSAPI follows the process id found at the start; ToolHelp32 looks the
-    // path up again on every pass.
     const DWORD id = lister == Lister::Psapi ? FindListed(lister, file, false) : 0;
-    if (lister == Lister::Psapi && id == 0) return;
-    bool running = true;
-    while (running) {
+    if (lister == Lister::None || (lister == Lister::Psapi && id == 0)) return;
+    do {
         WaitPumping(kPollMs, 0);
-        running = !LimitPassed(start, limitMs, GetTickCount()) &&
-                  (lister == Lister::Psapi ? IdListed(id) : FindListed(lister, file, false) != 0);
-    }
+    } while (!LimitPassed(start, limitMs, GetTickCount()) && StillRunning(lister, id, file));
 }
 
 HWND FindMainWindow(const std::string& path, bool noNameMatch) {

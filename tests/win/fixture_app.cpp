@@ -1,7 +1,8 @@
 // A small GUI program for the process tests, driven by its command line:
 //   /LOG="file"    append what it receives to this file ("ready" once its
 //                  windows are up, "WM_CLOSE w l", "WM_QUIT w l")
-//   /OWNED=n       the main window owns n titled dialogs
+//   /OWNED=n       a chain of n titled dialogs: the first owned by the main
+//                  window, each further one by the one before
 //   /EXTRA         one more visible titled window, owning nothing, created last
 //   /HIDDEN        only one hidden, untitled window
 //   /IGNORECLOSE   WM_CLOSE is logged and ignored (otherwise it ends with code 3)
@@ -62,7 +63,8 @@ void MakeWindows() {
     }
     const HWND main = MakeWindow("Fixture Main", nullptr, true);
     const long long owned = rv::SwitchNumber("/OWNED=", 0);
-    for (long long i = 0; i < owned; ++i) MakeWindow("Fixture Dialog " + rv::IntText(i), main, true);
+    HWND owner = main;
+    for (long long i = 0; i < owned; ++i) owner = MakeWindow("Fixture Dialog " + rv::IntText(i), owner, true);
     if (rv::SwitchPresent("/EXTRA")) MakeWindow("Fixture Plain", nullptr, true);
     const long long exitAfter = rv::SwitchNumber("/EXITAFTER=", 0);
     if (exitAfter > 0) SetTimer(main, kExitTimer, static_cast<UINT>(exitAfter), nullptr);

@@ -178,9 +178,12 @@ TEST(MainWindow, AnOwnerOfDialogsBeatsAPlainWindow) {
     ASSERT_TRUE(app.Ready());
     const HWND main = FindMainWindow(file.path(), true);
     EXPECT_EQ(WindowText(main), "Fixture Main");
-    const HWND dialog = FindWindowA("RvFixtureWindow", "Fixture Dialog 1");
-    ASSERT_TRUE(dialog);
-    EXPECT_EQ(RootOwner(dialog), main);
+    const HWND first = FindWindowA("RvFixtureWindow", "Fixture Dialog 0");
+    const HWND second = FindWindowA("RvFixtureWindow", "Fixture Dialog 1");
+    ASSERT_TRUE(first && second);
+    ASSERT_EQ(GetWindow(second, GW_OWNER), first);
+    EXPECT_EQ(RootOwner(second), main);  // the end of the chain, not the next owner
+    EXPECT_EQ(RootOwner(first), main);
     EXPECT_EQ(RootOwner(main), nullptr);
     EXPECT_EQ(FindMainWindow(FolderOf(file.path()) + "other.exe", false), nullptr);
 }
