@@ -29,7 +29,8 @@ std::vector<uint16_t> ScoreWindows(const std::vector<WindowFacts>& windows) {
     for (const WindowFacts& w : windows)
         if (w.rootOwner >= 0 && static_cast<size_t>(w.rootOwner) < windows.size()) ++scores[w.rootOwner];
     for (size_t i = 0; i < windows.size(); ++i)
-        scores[i] = static_cast<uint16_t>((scores[i] << 2) + (windows[i].titled ? 2 : 0) + (windows[i].visible ? 1 : 0));
+        scores[i] =
+            static_cast<uint16_t>((scores[i] << 2) + (windows[i].titled ? 2 : 0) + (windows[i].visible ? 1 : 0));
     return scores;
 }
 

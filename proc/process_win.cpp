@@ -61,9 +61,12 @@ enum class Lister { None, Psapi, ToolHelp };
 Lister ListerFor(ProcessApi api) {
     const bool psapi = Psapi().Bound(), toolHelp = ToolHelp().Bound();
     switch (api) {
-        case ProcessApi::Psapi: return psapi ? Lister::Psapi : Lister::None;
-        case ProcessApi::ToolHelp: return toolHelp ? Lister::ToolHelp : Lister::None;
-        case ProcessApi::Platform: break;
+        case ProcessApi::Psapi:
+            return psapi ? Lister::Psapi : Lister::None;
+        case ProcessApi::ToolHelp:
+            return toolHelp ? Lister::ToolHelp : Lister::None;
+        case ProcessApi::Platform:
+            break;
     }
     if (psapi && IsNT()) return Lister::Psapi;
     return toolHelp ? Lister::ToolHelp : Lister::None;
@@ -105,9 +108,12 @@ std::vector<ListedProcess> ToolHelpProcesses() {
 
 std::vector<ListedProcess> ListProcesses(Lister lister) {
     switch (lister) {
-        case Lister::Psapi: return PsapiProcesses();
-        case Lister::ToolHelp: return ToolHelpProcesses();
-        case Lister::None: break;
+        case Lister::Psapi:
+            return PsapiProcesses();
+        case Lister::ToolHelp:
+            return ToolHelpProcesses();
+        case Lister::None:
+            break;
     }
     return {};
 }
@@ -198,7 +204,8 @@ public:
         std::vector<WindowFacts> facts;
         facts.reserve(windows_.size());
         for (HWND window : windows_)
-            facts.push_back({IndexOf(RootOwner(window)), !WindowText(window).empty(), IsWindowVisible(window) != FALSE});
+            facts.push_back(
+                {IndexOf(RootOwner(window)), !WindowText(window).empty(), IsWindowVisible(window) != FALSE});
         const int main = ChooseMainWindow(ScoreWindows(facts));
         return main < 0 ? nullptr : windows_[main];
     }

@@ -25,8 +25,8 @@ const char kClassName[] = "RvFixtureWindow";
 void Log(const std::string& line) {
     const std::string file = rv::SwitchValue("/LOG=");
     if (file.empty()) return;
-    const rv::KernelHandle out(
-        CreateFileA(file.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, 0, nullptr));
+    const rv::KernelHandle out(CreateFileA(file.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                           OPEN_ALWAYS, 0, nullptr));
     const std::string text = line + "\r\n";
     DWORD written = 0;
     if (out) WriteFile(out.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
@@ -52,8 +52,8 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 }
 
 HWND MakeWindow(const std::string& title, HWND owner, bool visible) {
-    return CreateWindowExA(0, kClassName, title.c_str(), WS_OVERLAPPEDWINDOW | (visible ? WS_VISIBLE : 0), 10, 10,
-                           200, 100, owner, nullptr, GetModuleHandleA(nullptr), nullptr);
+    return CreateWindowExA(0, kClassName, title.c_str(), WS_OVERLAPPEDWINDOW | (visible ? WS_VISIBLE : 0), 10, 10, 200,
+                           100, owner, nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
 void MakeWindows() {

@@ -1,8 +1,7 @@
 #include <gtest/gtest.h>
-#include <windows.h>
-
 #include <psapi.h>
 #include <tlhelp32.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <vector>
@@ -211,12 +210,12 @@ void PrintTo(const Shutdown& shutdown, std::ostream* os) { *os << shutdown.name;
 
 class ShutdownMethod : public ::testing::TestWithParam<Shutdown> {};
 
-INSTANTIATE_TEST_SUITE_P(
-    EachMethod, ShutdownMethod,
-    ::testing::Values(Shutdown{"Close", CloseProgram, 3, "ready\r\nWM_CLOSE 15 255\r\nWM_QUIT 3 0\r\n"},
-                      Shutdown{"Quit", QuitProgram, 15, "ready\r\nWM_QUIT 15 255\r\n"},
-                      Shutdown{"Terminate", TerminateProgram, 0, "ready\r\n"}),
-    [](const ::testing::TestParamInfo<Shutdown>& p) { return p.param.name; });
+INSTANTIATE_TEST_SUITE_P(EachMethod, ShutdownMethod,
+                         ::testing::Values(Shutdown{"Close", CloseProgram, 3,
+                                                    "ready\r\nWM_CLOSE 15 255\r\nWM_QUIT 3 0\r\n"},
+                                           Shutdown{"Quit", QuitProgram, 15, "ready\r\nWM_QUIT 15 255\r\n"},
+                                           Shutdown{"Terminate", TerminateProgram, 0, "ready\r\n"}),
+                         [](const ::testing::TestParamInfo<Shutdown>& p) { return p.param.name; });
 
 TEST_P(ShutdownMethod, EndsTheProgram) {
     const FixtureFile file;
