@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
+
+// The process interfaces need the base types of <windows.h> first.
+#include <windows.h>
+
 #include <psapi.h>
 #include <tlhelp32.h>
-#include <windows.h>
 
 #include <algorithm>
 #include <vector>
