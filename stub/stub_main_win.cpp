@@ -56,7 +56,10 @@ bool CreateAndRunAgentCopy(const StubContext& ctx, bool copyWasRunning) {
     TraceLog("CreateAndRun_X_Exe() --- Start");
     const std::string zz = SwitchValueIn(ctx.commandTail, "/_ZZ=");
     StdOutLine(" CreateAndRun_X_Exe-1 " + zz);
-    if (copyWasRunning && zz == "99") return copyWasRunning;
+    // A second copy would find the first one's window and end at once, and
+    // while it starts, requests forwarded by process could reach it instead
+    // of the running copy: so a running copy is left alone, whatever /_ZZ=.
+    if (copyWasRunning) return copyWasRunning;
     StdOutLine(" CreateAndRun_X_Exe-2");
     const long long wait = SwitchNumberIn(ctx.commandTail, "/WAIT=", 0);
     TraceLog("Wait " + IntText(wait) + " SEC");

@@ -5,6 +5,7 @@ what the stub writes to standard output.
 Paths of the built programs come from the environment that CTest sets:
 RV_WIN_BIN (the win64 bin folder) and RV_MKSETUP (the host builder).
 """
+import glob
 import os
 import shutil
 import subprocess
@@ -19,6 +20,15 @@ MKSETUP = os.environ.get("RV_MKSETUP", "")
 def win_path(path):
     """The Wine (Z: drive) name of a host path."""
     return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def read(path):
+    """A file's text (8-bit, as the stub writes it); empty while it is missing."""
+    try:
+        with open(path, "rb") as f:
+            return f.read().decode("latin-1")
+    except FileNotFoundError:
+        return ""
 
 
 def wait_until(predicate, timeout, step=0.1):
@@ -43,12 +53,23 @@ class WinePrefix:
         return os.path.join(self.root, *parts)
 
     def run(self, exe, *args, timeout=60, env=None):
-        return subprocess.run(["wine", exe, *args], env=dict(self.env, **(env or {})), capture_output=True,
-                              timeout=timeout, check=False)
+        """Runs a program to its end; its output goes to a file, not a pipe,
+        because programs it starts inherit the output and would hold a pipe
+        open long after it ended."""
+        with tempfile.TemporaryFile(dir=self.root) as out:
+            process = subprocess.Popen(["wine", exe, *args], env=dict(self.env, **(env or {})), stdout=out,
+                                       stderr=subprocess.STDOUT)
+            code = process.wait(timeout=timeout)
+            out.seek(0)
+            return subprocess.CompletedProcess(process.args, code, out.read().decode("latin-1"), "")
 
     def start(self, exe, *args, env=None):
-        return subprocess.Popen(["wine", exe, *args], env=dict(self.env, **(env or {})), stdout=subprocess.PIPE,
-                                stderr=subprocess.PIPE)
+        return subprocess.Popen(["wine", exe, *args], env=dict(self.env, **(env or {})), stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL)
+
+    def temp_folder(self):
+        """The Windows temp folder of the prefix."""
+        return glob.glob(os.path.join(self.env["WINEPREFIX"], "drive_c", "users", "*", "Temp"))[0]
 
     def tool(self, name):
         return os.path.join(WIN_BIN, name)
@@ -71,8 +92,7 @@ class TraceViewer:
             raise RuntimeError("the trace viewer did not start")
 
     def text(self):
-        with open(self.file, "rb") as f:
-            return f.read().decode("latin-1")
+        return read(self.file)
 
     def wait_for(self, fragment, timeout=30):
         return wait_until(lambda: fragment in self.text(), timeout)

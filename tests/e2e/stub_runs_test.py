@@ -4,10 +4,9 @@ import glob
 import os
 import re
 import shutil
-import subprocess
 import unittest
 
-from harness import StubTestCase, build_package, wait_until, win_path
+from harness import StubTestCase, build_package, read, wait_until, win_path
 
 AGENT_PROJECT = """
 [setup]
@@ -24,8 +23,7 @@ token = "t"
 
 class StubRuns(StubTestCase):
     def ui(self, *args):
-        return subprocess.run(["wine", self.prefix.tool("ui_driver.exe"), *args], env=self.prefix.env,
-                              capture_output=True, timeout=60, check=False)
+        return self.prefix.run(self.prefix.tool("ui_driver.exe"), *args)
 
     def agent_program(self):
         setup = build_package(self.work, AGENT_PROJECT, {"setup.exe": b"placeholder"})
@@ -63,19 +61,19 @@ class StubRuns(StubTestCase):
         reply_log = os.path.join(self.work, "reply.log")
         reply = self.prefix.start(self.prefix.tool("reply_window.exe"), handle_file, reply_log, "60")
         self.assertTrue(wait_until(lambda: os.path.exists(handle_file) and os.path.getsize(handle_file) > 0, 30))
-        handle = open(handle_file).read().strip()
+        handle = read(handle_file).strip()
         self.prefix.run(agent, "/WM_MSG=%s:32800" % handle)
-        self.assertTrue(wait_until(lambda: "32800 51 1125" in open(reply_log).read(), 20), "the two replies")
-        self.assertRegex(open(reply_log).read(), r"32800 50 [1-9]\d*\n32800 51 1125")
+        self.assertTrue(wait_until(lambda: "32800 51 1125" in read(reply_log), 20), "the two replies")
+        self.assertRegex(read(reply_log), r"32800 50 [1-9]\d*\n32800 51 1125")
 
         # /TEST=2 asks for a cycle now: the tick counter restarts from 0.
-        self.assertTrue(wait_until(lambda: "AutoUpdateTimerCount=3" in open(log, encoding="latin-1").read(), 30))
+        self.assertTrue(wait_until(lambda: "AutoUpdateTimerCount=3" in read(log), 30))
         self.prefix.run(agent, "/TEST=2")
         self.assertTrue(wait_until(
             lambda: re.search(r"AutoUpdateTimerCount=3.*AutoUpdateTimerCount=1\r\n",
-                              open(log, encoding="latin-1").read(), re.S), 20))
+                              read(log), re.S), 20))
         self.assertIn("PostProcessMessage(wm_AgentMsg) to: %s - AU_PerformUpdateCycle (2)" % win_path(copy),
-                      open(log, encoding="latin-1").read())
+                      read(log))
 
         # /STOP=0 ends the copy at its next tick, and the copy removes itself.
         self.prefix.run(agent, "/STOP=0")
@@ -83,6 +81,7 @@ class StubRuns(StubTestCase):
         self.assertTrue(wait_until(lambda: not os.path.exists(copy), 30), "the copy deleted itself")
         self.assertTrue(os.path.exists(agent))
         reply.kill()
+        reply.wait()
 
     def test_spanned_package_restarts_from_a_copy(self):
         setup = build_package(self.work, '[setup]\nprogram = "setup.exe"\n[package]\nspanned_over_disks = true\n',
@@ -93,8 +92,7 @@ class StubRuns(StubTestCase):
                    r'/SpanDiskFName1="%s\.001" /OriginExe="%s"<' % (re.escape(own), re.escape(own)))
         self.assertTrue(wait_until(lambda: re.search(pattern, self.viewer.text()), 30), self.viewer.text())
         self.assertTrue(self.viewer.wait_for("Y_Setup.exe /extra=1"))
-        temp = glob.glob(os.path.join(self.prefix.env["WINEPREFIX"], "drive_c", "users", "*", "AppData", "Local",
-                                      "Temp"))[0]
+        temp = self.prefix.temp_folder()
         self.assertTrue(wait_until(lambda: not glob.glob(os.path.join(temp, "SETUP_*")), 30),
                         "the copy removed itself and its folder")
 
