@@ -39,6 +39,8 @@ add_core_library(stubcore ${STUB_FLAGS})
 add_core_library(core)
 
 enable_language(RC)
+set_source_files_properties(stub/stub.rc PROPERTIES
+    OBJECT_DEPENDS "${PROJECT_SOURCE_DIR}/stub/main.ico;${PROJECT_SOURCE_DIR}/stub/stub.manifest")
 add_executable(stub WIN32 stub/stub_main_win.cpp stub/runtime_win.cpp stub/stub.rc)
 target_compile_options(stub PRIVATE ${PROJECT_WARNINGS} ${STUB_FLAGS})
 target_link_libraries(stub PRIVATE stubcore)
