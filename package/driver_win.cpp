@@ -1,0 +1,196 @@
+#include "package/driver_win.h"
+
+#include "autoupdate/descriptors_win.h"
+#include "env/file_util_win.h"
+#include "env/handle.h"
+#include "env/trace_win.h"
+#include "package/extraction_win.h"
+#include "package/file_info.h"
+#include "proc/process_win.h"
+#include "stub/main_window_win.h"
+#include "ui/message_box_win.h"
+#include "ui/text_win.h"
+
+namespace rv {
+
+namespace {
+
+constexpr const char* kSpanDiskKey = "HKEY_CURRENT_USER\\Software\\Corvande\\Ravlin\\SpanDisk";
+constexpr const char* kAtomPrefix = "AutoUpdateAtomTokenByRavlin";
+constexpr const char* kDialogClassPrefix = ".SDialog_Class_Name.";
+
+bool SpaceFits(const std::string& folder, const TGFileInfo& package) {
+    return FolderExists(folder) && package.RequiredSpace(folder) < DiskFreeBytes(folder);
+}
+
+// A temp folder on the fixed drive (C, D or E) with the most free space,
+// made only when the temp drive is short of space; removed when it goes.
+class AlternativeFolder {
+public:
+    AlternativeFolder() = default;
+    AlternativeFolder(const AlternativeFolder&) = delete;
+    AlternativeFolder& operator=(const AlternativeFolder&) = delete;
+    ~AlternativeFolder() {
+        if (!path_.empty()) DeleteTree(path_, true);
+    }
+
+    bool Make() {
+        std::vector<DriveCandidate> drives;
+        for (char letter : {'C', 'D', 'E'}) {
+            const std::string root = std::string(1, letter) + ":\\";
+            if (GetDriveTypeA(root.c_str()) == DRIVE_FIXED) drives.push_back({letter, ProbeFreeSpace(letter)});
+        }
+        const char picked = PickAlternativeDrive(drives, TempDir(false).empty() ? 0 : TempDir(false)[0]);
+        if (picked == 0) return false;
+        std::string base = std::string(1, picked) + ":\\TEMP";
+        if (FolderExists(base + "\\TEMP")) base += "\\TEMP";
+        path_ = base + "_" + RandomNumberText(10000, 100000);
+        if (FolderExists(path_)) DeleteTree(path_, true);
+        return CreateFolderTree(path_);
+    }
+    const std::string& path() const { return path_; }
+
+private:
+    // Writes a test file on the drive: a drive that takes none counts 0.
+    static double ProbeFreeSpace(char letter) {
+        std::string folder = std::string(1, letter) + ":\\TEMP";
+        if (FolderExists(folder)) folder += "\\TEMP" + RandomNumberText(10000, 100000);
+        CreateFolderTree(folder);
+        const std::string test = folder + "\\~aa.tmp";
+        WriteFileData(test, "aa", 0, false, nullptr);
+        const double free = FileExists(test) ? DiskFreeBytes(folder) : 0.0;
+        DeleteTree(folder, true);
+        return free;
+    }
+
+    std::string path_;
+};
+
+bool AskBeforeExtracting(const std::string& folder, const TGFileInfo& package) {
+    const std::string drive = std::string(1, UpperAscii(folder.empty() ? 'C' : folder[0])) + ":";
+    const SpaceTexts texts{package.Text("s2"), package.Text("s3"), package.Text("s4"), package.Text("s5"),
+                           package.Text("s6")};
+    const std::string question = FreeSpaceQuestion(package.Flag(kFlagAlwaysShowTempNotice),
+                                                   package.RequiredSpace(folder), DiskFreeBytes(folder), drive, texts);
+    if (question.empty()) return true;
+    return ConfirmYesNo(nullptr, question, package.Text("Confirm"), package.Charset(), package.Text("BtnText"));
+}
+
+SetupOutcome OutcomeOf(const ExtractionResult& x) {
+    switch (x.failure) {
+        case ExtractionFailure::BadChecksum:
+        case ExtractionFailure::Damaged: return SetupOutcome::Damaged;
+        case ExtractionFailure::WriteFailed: return SetupOutcome::ExtractionFailed;
+        case ExtractionFailure::Cancelled: return SetupOutcome::DiskCancelled;
+        case ExtractionFailure::None: break;
+    }
+    return x.setupCommand.empty() ? SetupOutcome::NotStarted : SetupOutcome::Ran;
+}
+
+void ReportDamage(const ExtractionResult& x, const TGFileInfo& package) {
+    std::string text = package.Text("s7");
+    if (x.failure == ExtractionFailure::Damaged) text += "<P><P>" + x.damage;
+    ErrorBox(nullptr, text, package.Text("Error"), package.Charset(), package.Text("BtnText"));
+}
+
+void DeleteCleanUpFiles(const StubContext& ctx) {
+    AgentDescriptors files = AgentDescriptorsFor(FolderOf(ctx.ownPath), ctx.package.UpdateItem(1));
+    const struct {
+        IniKey ask;
+        IniKey file;
+    } cleanUps[] = {{info_key::kRemoveStartUpShortcut, original_key::kStartUpLink},
+                    {info_key::kRemoveCheckForNewUpdateShortcut, original_key::kCheckForNewUpdateLink}};
+    for (const auto& c : cleanUps) {
+        const std::string file = ReadText(files.original, c.file);
+        if (ReadFlag(files.info, c.ask) && FileExists(file)) DeleteFileA(file.c_str());
+    }
+}
+
+// Starts the setup program and waits for it and its handshake: the program
+// removes the atom when it completes, and the stub waits while its dialog
+// window (a class named after the token) is open.
+DriverResult Launch(StubContext& ctx, HWND window, const DriverInputs& in, const std::string& destination,
+                    const std::string& setupCommand) {
+    LaunchInputs li;
+    li.destination = destination;
+    li.setupCommand = setupCommand;
+    li.commandTail = in.commandTail;
+    li.token = "_" + IntText(GetCurrentThreadId());
+    li.ownPath = ctx.ownPath;
+    li.agentProgram = ctx.package.IsAutoUpdateProgram();
+    const std::string commandLine = SetupCommandLine(li);
+    StdOutLine(" ==== WinExec(Setup.exe) >>" + commandLine + "<<");
+    const std::string atomName = kAtomPrefix + li.token;
+    GlobalAddAtomA(atomName.c_str());
+    KernelHandle process(StartProgram(commandLine, in.foreground ? SW_SHOW : SW_HIDE));
+    ShowWindow(window, SW_HIDE);
+    DriverResult result;
+    if (process) {
+        result.outcome = SetupOutcome::Ran;
+        WaitPumping(1000, 0);
+        WaitForProcess(process.get());
+        DWORD code = 0;
+        GetExitCodeProcess(process.get(), &code);
+        result.exitCode = static_cast<int>(code);
+        const std::string dialogClass = kDialogClassPrefix + li.token;
+        while (FindWindowA(dialogClass.c_str(), nullptr)) PumpMessages(100);
+        WaitPumping(1000, 0);
+    }
+    const ATOM left = GlobalFindAtomA(atomName.c_str());
+    result.completed = process && left == 0;
+    if (left != 0) GlobalDeleteAtom(left);
+    if (result.completed) DeleteCleanUpFiles(ctx);
+    return result;
+}
+
+}  // namespace
+
+HANDLE StartProgram(const std::string& commandLine, int show) {
+    std::string line = commandLine;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = static_cast<WORD>(show);
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return nullptr;
+    CloseHandle(pi.hThread);
+    return pi.hProcess;
+}
+
+void WaitForProcess(HANDLE process) {
+    DWORD code = 0;
+    while (GetExitCodeProcess(process, &code) && code == STILL_ACTIVE) WaitPumping(500, 0);
+}
+
+DriverResult RunExtractionDriver(StubContext& ctx, HWND window, const DriverInputs& in) {
+    const TGFileInfo package(in.packagePath);
+    ShowActivityBar(window, package.Flag(kFlagShowActivityBar));
+    SetStatusText(window, package.Text("s1"), package.FontName(), package.Charset(), package.FontSize());
+    std::string destination = in.destination;
+    AlternativeFolder alternative;
+    if (!SpaceFits(destination, package) && alternative.Make()) destination = alternative.path();
+    StdOutLine("========= ForegroundOp=" + BoolText(in.foreground) + " ==========");
+    DriverResult result;
+    if (in.foreground && !AskBeforeExtracting(destination, package)) {
+        result.outcome = SetupOutcome::Declined;
+        return result;
+    }
+    DiskPrompt prompt{package.Text("s8"), package.Text("Attention"), package.Text("Error"), package.Charset(),
+                      package.Text("BtnText")};
+    if (in.foreground) ShowWindow(window, SW_SHOW);
+    WaitPumping(1000, 0);
+    const bool alwaysPrompt = ReadRegistryValue(kSpanDiskKey, "ForcePrompt", "0") == "1";
+    Win32ExtractionHost host(prompt);
+    const ExtractionResult x =
+        ExtractPackage(ExtractionInputs{in.packagePath, destination, in.updateProgramName, alwaysPrompt}, host);
+    WaitPumping(1000, 0);
+    result.outcome = OutcomeOf(x);
+    // The setup runs only from a whole, undamaged extraction.
+    if (result.outcome == SetupOutcome::Ran && !ctx.downloadCancel)
+        result = Launch(ctx, window, in, destination, x.setupCommand);
+    else if (result.outcome == SetupOutcome::Damaged)
+        ReportDamage(x, package);
+    return result;
+}
+
+}  // namespace rv

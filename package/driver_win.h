@@ -1,0 +1,35 @@
+// The extraction driver: temp space, the question before extracting, the
+// extraction, the setup program's launch and the wait for its handshake.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "package/launch.h"
+#include "stub/stub_context.h"
+
+namespace rv {
+
+struct DriverInputs {
+    std::string destination;        // the temp setup folder
+    std::string packagePath;        // the first volume
+    std::string updateProgramName;  // set when the package writes a fresh agent
+    bool foreground = true;
+    std::string commandTail;
+};
+
+struct DriverResult {
+    bool completed = false;  // the setup ran and removed its launch token
+    SetupOutcome outcome = SetupOutcome::NotStarted;
+    int exitCode = 0;  // the setup program's, when it ran
+};
+
+DriverResult RunExtractionDriver(StubContext& ctx, HWND window, const DriverInputs& in);
+
+// Starts a program with a window show mode; returns its process handle.
+HANDLE StartProgram(const std::string& commandLine, int show);
+// Waits, dispatching messages, until the process has ended.
+void WaitForProcess(HANDLE process);
+
+}  // namespace rv

@@ -1,0 +1,193 @@
+#include "package/extraction.h"
+
+#include "format/bytes.h"
+#include "format/package_reader.h"
+#include "format/records.h"
+#include "format/trailer.h"
+#include "format/volumes.h"
+#include "ui/text.h"
+
+namespace rv {
+
+namespace {
+
+std::string WindowsSeparators(std::string name) {
+    for (char& c : name)
+        if (c == '/') c = '\\';
+    return name;
+}
+
+// Writes every record of a volume into the destination: appends to a file
+// that earlier records (of this or an earlier volume) began, steps progress
+// for every new file, and reports the first failed write of the run.
+class FileWritingSink final : public RecordSink {
+public:
+    FileWritingSink(ExtractionHost& host, const ExtractionInputs& in, ExtractionResult& result)
+        : host_(host), in_(in), result_(result) {}
+
+    bool Begin(const std::string& text) override {
+        header_ = ParseRecordHeader(text);
+        if (header_.isSetup) result_.setupCommand = header_.setupCommand;
+        // A name that could leave the destination marks the package as
+        // damaged; nothing of it is written.
+        if (!IsSafeRelativeName(header_.name)) {
+            unsafeName_ = header_.name;
+            return false;
+        }
+        target_ = in_.destination + "\\" + WindowsSeparators(header_.name);
+        if (!host_.FileExists(target_)) host_.Progress(1, 0);
+        file_ = host_.OpenForAppend(target_);
+        written_ = 0;
+        writeFailed_ = !file_;
+        return true;
+    }
+
+    bool Write(const uint8_t* data, size_t n) override {
+        if (!writeFailed_ && !file_->Write(data, n)) writeFailed_ = true;
+        written_ += n;
+        return true;  // a failed file is skipped, the run goes on
+    }
+
+    bool End() override {
+        if (file_ && !file_->Close(header_.fileTime)) writeFailed_ = true;
+        file_.reset();
+        if (writeFailed_) ReportWriteFailure();
+        return true;
+    }
+
+    void Idle() override { host_.Pump(); }
+
+    const std::string& unsafeName() const { return unsafeName_; }
+
+private:
+    void ReportWriteFailure() {
+        if (result_.failure == ExtractionFailure::None) result_.failure = ExtractionFailure::WriteFailed;
+        if (reported_) return;
+        reported_ = true;
+        const std::string details = host_.LastErrorText() + "<P>" + "  Data Size: <T>" + IntText(written_) +
+                                    " Bytes<P>" + "  File Size:  <T>" +
+                                    IntText(static_cast<long long>(host_.FileSize(target_))) +
+                                    " Bytes<P>" + "  Bytes Free: <T>" +
+                                    IntText(static_cast<long long>(host_.FreeBytes(target_))) + " Bytes";
+        host_.ShowError(target_ + "<P><P>Unable to save Extracted File!<P><P>" + details);
+    }
+
+    ExtractionHost& host_;
+    const ExtractionInputs& in_;
+    ExtractionResult& result_;
+    RecordHeader header_;
+    std::string target_;
+    std::unique_ptr<OutputFile> file_;
+    uint64_t written_ = 0;
+    bool writeFailed_ = false;
+    bool reported_ = false;
+    std::string unsafeName_;
+};
+
+std::string DamageText(const RecordResult& r, const FileWritingSink& sink) {
+    if (!sink.unsafeName().empty()) return "the stored name \"" + sink.unsafeName() + "\" leaves the folder";
+    switch (r.status) {
+        case RecordStatus::BadStream: return r.message;
+        case RecordStatus::BadHeader: return "a record without a file name";
+        default: return "a record runs past the end of its volume";
+    }
+}
+
+bool IsAgentCarrier(const std::string& packagePath) {
+    return EndsWith(".exe", packagePath, true) || EndsWith(".exe.001", packagePath, true);
+}
+
+// One volume: checksum, records, the agent beside the files. False ends
+// the run.
+bool ExtractVolume(const ExtractionInputs& in, ExtractionHost& host, const std::string& path, int number,
+                   ExtractionResult& result, FileWritingSink& sink, Trailer& trailer) {
+    std::unique_ptr<ByteSource> src = host.OpenVolume(path);
+    const PackageReader reader(*src);
+    trailer = reader.trailer();
+    if (number == 1) host.Trace("FileInfo.FilesCount=" + IntText(trailer.recordCount));
+    result.checksumPassed = VerifyPackageChecksum(*src);
+    if (!result.checksumPassed) {
+        result.failure = ExtractionFailure::BadChecksum;
+        return false;
+    }
+    host.Trace("FileLen=" + IntText(static_cast<long long>(reader.layout().volumeLength)));
+    if (!reader.HasPackage()) return true;
+    if (number == 1) host.Progress(0, trailer.recordCount);
+    if (!host.CreateFolderTree(in.destination))
+        host.ShowError(in.destination + "<P><P>Unable to create Directory!<P><P>" + host.LastErrorText());
+    const RecordResult r = ReadVolumeRecords(*src, reader, sink);
+    if (r.status != RecordStatus::Ok) {
+        result.failure = ExtractionFailure::Damaged;
+        result.damage = DamageText(r, sink);
+        return false;
+    }
+    if (number == 1 && !in.updateProgramName.empty() && IsAgentCarrier(in.packagePath)) {
+        const std::string agent = in.destination + "\\" + in.updateProgramName;
+        if (host.WriteWholeFile(agent, AgentImage(*src, host.NowSeconds1899()), host.FileDate(in.packagePath)))
+            host.Trace(" New AU-Agent: " + agent);
+    }
+    return true;
+}
+
+// Asks for the next volume until it is there; false when the user cancelled.
+bool WaitForVolume(const ExtractionInputs& in, ExtractionHost& host, const std::string& path, int number) {
+    host.EnableAutoPlayCancel();
+    if (!in.alwaysPrompt && host.FileExists(path)) return true;
+    host.EjectMedium(path);
+    do {
+        if (!host.AskForDisk(number)) return false;
+        host.Wait(500);
+    } while (!host.FileExists(path));
+    return true;
+}
+
+}  // namespace
+
+ExtractionResult ExtractPackage(const ExtractionInputs& in, ExtractionHost& host) {
+    const uint64_t start = host.TickMs();
+    const std::string base = VolumeBaseName(in.packagePath);
+    ExtractionResult result;
+    FileWritingSink sink(host, in, result);
+    host.Progress(0, 0);
+    std::string path = in.packagePath;
+    for (int number = 1;; ++number) {
+        if (!host.FileExists(path)) {
+            if (number == 1) result.failure = ExtractionFailure::BadChecksum;
+            break;
+        }
+        Trailer trailer;
+        if (!ExtractVolume(in, host, path, number, result, sink, trailer)) break;
+        if (!trailer.Flag(kFlagContinuesInNextVolume)) break;
+        path = VolumeName(base, number + 1);
+        const bool present = WaitForVolume(in, host, path, number + 1);
+        host.Progress(1, 0);
+        if (!present) {
+            result.failure = ExtractionFailure::Cancelled;
+            break;
+        }
+    }
+    if (result.failure == ExtractionFailure::Cancelled) result.setupCommand.clear();
+    host.Trace("");
+    host.Trace("UnCompressTime: " + IntText(static_cast<long long>(host.TickMs() - start)) + " MS");
+    host.Wait(500);
+    return result;
+}
+
+std::string AgentImage(ByteSource& package, int64_t nowSeconds1899) {
+    const PackageReader reader(package);
+    std::string image;
+    if (!reader.HasPackage() || !reader.BlocksComplete() ||
+        !ReadExact(package, 0, static_cast<size_t>(reader.RecordsStart()), image))
+        return std::string();
+    if (image.size() >= kRecordedLengthOffset + kRecordedLengthSize)
+        PutU32(reinterpret_cast<uint8_t*>(&image[kRecordedLengthOffset + 4]), 0);
+    Trailer t = reader.trailer();
+    if (nowSeconds1899 < t.timeStamp) t.timeStamp = nowSeconds1899;
+    t.isAgent = 1;
+    t.length = kTrailerSize;
+    const auto raw = EncodeTrailer(t);
+    image.append(reinterpret_cast<const char*>(raw.data()), raw.size());
+    return image;
+}
+
+}  // namespace rv
