@@ -9,6 +9,7 @@ set(WIN_SOURCES
     package/file_info_win.cpp
     package/file_source_win.cpp
     ui/language_win.cpp
+    ui/message_box_win.cpp
     ui/text_win.cpp
 )
 
