@@ -16,6 +16,7 @@ set(WIN_SOURCES
     proc/process_win.cpp
     stub/main_window_win.cpp
     ui/language_win.cpp
+    ui/message_box_win.cpp
     ui/text_win.cpp
 )
 

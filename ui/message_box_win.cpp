@@ -1,0 +1,417 @@
+#include "ui/message_box_win.h"
+
+#include <richedit.h>
+
+#include <vector>
+
+#include "env/handle.h"
+#include "ui/text_win.h"
+
+namespace rv {
+
+namespace {
+
+constexpr const char* kClassName = "VMsgBox";
+constexpr const char* kRichEditLibrary = "RICHED32.DLL";
+constexpr const char* kOwnIcon = "MainIcon";
+constexpr UINT_PTR kTimeoutTimer = 1;
+constexpr DWORD kBoxExStyle = WS_EX_DLGMODALFRAME | WS_EX_TOPMOST;
+constexpr DWORD kBoxStyle = WS_VISIBLE | WS_CAPTION | WS_SYSMENU;
+constexpr DWORD kTextStyle = WS_CHILD | WS_VISIBLE | ES_WANTRETURN | ES_READONLY | ES_MULTILINE;
+constexpr DWORD kAfterBoxMs = 100;
+
+struct BoxSettings {
+    std::string fontName = kDefaultFontName;
+    int fontSize = kDefaultFontSize;
+    int charset = DEFAULT_CHARSET;
+    UINT autoPlayMessage = 0;
+};
+
+BoxSettings& Settings() {
+    static BoxSettings settings;
+    return settings;
+}
+
+// Loaded at the first box and kept until the program ends; 0 when the
+// library is missing, and the boxes then show no text.
+void LoadRichEditOnce() {
+    static Library richEdit(LoadLibraryA(kRichEditLibrary));
+}
+
+// The box class lives only as long as one showing.
+class BoxClass {
+public:
+    BoxClass(WNDPROC proc, HINSTANCE instance) : instance_(instance) {
+        WNDCLASSA wc{};
+        wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+        wc.lpfnWndProc = proc;
+        wc.hInstance = instance;
+        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.lpszClassName = kClassName;
+        RegisterClassA(&wc);
+    }
+    ~BoxClass() { UnregisterClassA(kClassName, instance_); }
+    BoxClass(const BoxClass&) = delete;
+    BoxClass& operator=(const BoxClass&) = delete;
+
+private:
+    HINSTANCE instance_;
+};
+
+Size WindowSize(HWND window) {
+    RECT r{};
+    if (!window || !GetWindowRect(window, &r)) return {0, 0};
+    return {r.right - r.left, r.bottom - r.top};
+}
+
+Size ClientSize(HWND window) {
+    RECT r{};
+    GetClientRect(window, &r);
+    return {r.right, r.bottom};
+}
+
+void Fill(HDC dc, const Rect& area, HBRUSH brush) {
+    const RECT r{area.left, area.top, area.left + area.width, area.top + area.height};
+    FillRect(dc, &r, brush);
+}
+
+class MarkupBox {
+public:
+    MarkupBox(int timeoutMs, uint32_t style, const std::string& labels)
+        : timeoutMs_(timeoutMs), style_(style), buttons_(ButtonsOf(style, labels)) {}
+    MarkupBox(const MarkupBox&) = delete;
+    MarkupBox& operator=(const MarkupBox&) = delete;
+
+    int Run(HWND owner, const std::string& markup, const std::string& caption);
+
+private:
+    static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
+    void Paint();
+    void Close();
+
+    void CreateTextControl(const std::string& markup);
+    void SetMarkupText(const PlainText& plain);
+    Size MeasureText(const std::string& text);
+    void ResizeText(int width, int height);
+    void FitText(const PlainText& plain);
+    void PlaceBoxAndText();
+    void CreateButtons();
+    void RunModalLoop();
+    void RestoreOwner();
+
+    bool FilterKey(const MSG& msg);
+    int FocusedButton() const;
+    void FocusButton(int index);
+    void Choose(int index);
+
+    const int timeoutMs_;
+    const uint32_t style_;
+    const std::vector<BoxButton> buttons_;
+    HINSTANCE instance_ = GetModuleHandleA(nullptr);
+    GdiObject font_;
+    HWND box_ = nullptr;
+    HWND text_ = nullptr;
+    HWND disabled_ = nullptr;
+    std::vector<HWND> buttonWindows_;
+    HICON icon_ = nullptr;  // shared: LoadIcon's icons are never destroyed
+    Size request_{0, 0};
+    int result_ = kClosedNoButton;
+    bool done_ = false;
+};
+
+int MarkupBox::Run(HWND owner, const std::string& markup, const std::string& caption) {
+    LoadRichEditOnce();
+    disabled_ = GetActiveWindow();
+    if (disabled_) EnableWindow(disabled_, FALSE);
+    const BoxSettings& settings = Settings();
+    font_.reset(CreateFontA(-PointsToPixels(settings.fontSize), 0, 0, 0, 0, FALSE, FALSE, FALSE,
+                            static_cast<BYTE>(settings.charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                            DEFAULT_QUALITY, FF_SWISS, settings.fontName.c_str()));
+    // This showing's own reference: the box works even when the one kept for
+    // the run is given back first at program end.
+    const Library richEdit(LoadLibraryA(kRichEditLibrary));
+    const BoxClass boxClass(Proc, instance_);
+    CreateWindowExA(kBoxExStyle, kClassName, caption.c_str(), kBoxStyle, -100, -100, 10, 10, owner, nullptr,
+                    instance_, this);
+    if (box_) {
+        CreateTextControl(markup);
+        PlaceBoxAndText();
+        const int icon = SystemIconOf(style_);
+        icon_ = icon ? LoadIconA(nullptr, MAKEINTRESOURCEA(icon)) : LoadIconA(instance_, kOwnIcon);
+        CreateButtons();
+        RunModalLoop();
+    }
+    RestoreOwner();
+    return result_;
+}
+
+LRESULT CALLBACK MarkupBox::Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+        auto* box = static_cast<MarkupBox*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        box->box_ = window;
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(box));
+    }
+    auto* box = reinterpret_cast<MarkupBox*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    return box ? box->Handle(msg, wParam, lParam) : DefWindowProcA(window, msg, wParam, lParam);
+}
+
+LRESULT MarkupBox::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
+    const UINT autoPlay = Settings().autoPlayMessage;
+    if (autoPlay != 0 && msg == autoPlay) return 1;
+    switch (msg) {
+        case WM_CREATE:
+            if (timeoutMs_ > 0) SetTimer(box_, kTimeoutTimer, static_cast<UINT>(timeoutMs_), nullptr);
+            break;
+        case WM_PAINT:
+            Paint();
+            return 0;
+        case WM_NOTIFY: {
+            const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+            if (header->code == EN_REQUESTRESIZE) {
+                const RECT& r = reinterpret_cast<const REQRESIZE*>(lParam)->rc;
+                request_ = {r.right - r.left, r.bottom - r.top};
+            }
+            break;
+        }
+        case WM_COMMAND:
+            for (size_t i = 0; i < buttonWindows_.size(); ++i)
+                if (reinterpret_cast<HWND>(lParam) == buttonWindows_[i] && HIWORD(wParam) == BN_CLICKED)
+                    Choose(static_cast<int>(i));
+            break;
+        case WM_TIMER:
+            if (wParam == kTimeoutTimer) {
+                result_ = buttons_.empty() ? kClosedNoButton : buttons_.front().code;
+                PostMessageA(box_, WM_CLOSE, 0, 0);
+            }
+            break;
+        case WM_CLOSE:
+            Close();
+            break;
+        case WM_DESTROY:
+            done_ = true;
+            return 1;
+    }
+    return DefWindowProcA(box_, msg, wParam, lParam);
+}
+
+void MarkupBox::Paint() {
+    const PaintDC paint(box_);
+    const BoxPaintLayout layout = PaintLayoutOf(ClientSize(box_));
+    Fill(paint.get(), layout.window, GetSysColorBrush(COLOR_WINDOW));
+    Fill(paint.get(), layout.shadowLine, GetSysColorBrush(COLOR_3DDKSHADOW));
+    Fill(paint.get(), layout.lightLine, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    Fill(paint.get(), layout.buttonBand, GetSysColorBrush(COLOR_BTNFACE));
+    const GdiObject band(CreateSolidBrush(RGB(kLeftBandRed, kLeftBandGreen, kLeftBandBlue)));
+    Fill(paint.get(), layout.leftBand, static_cast<HBRUSH>(band.get()));
+    if (icon_) DrawIcon(paint.get(), kIconX, kIconY, icon_);
+}
+
+// Before the box goes, so that activation returns to the owner rather than
+// to some other program's window.
+void MarkupBox::Close() {
+    RestoreOwner();
+    if (timeoutMs_ > 0) KillTimer(box_, kTimeoutTimer);
+}
+
+void MarkupBox::RestoreOwner() {
+    if (!disabled_) return;
+    EnableWindow(disabled_, TRUE);
+    SetActiveWindow(disabled_);
+    SetFocus(disabled_);
+    disabled_ = nullptr;
+}
+
+void MarkupBox::CreateTextControl(const std::string& markup) {
+    const DWORD exStyle = (style_ & kStyleRtlReading) ? WS_EX_RTLREADING : 0;
+    const DWORD style = kTextStyle | ((style_ & kStyleRight) ? ES_RIGHT : 0);
+    text_ = CreateWindowExA(exStyle, RICHEDIT_CLASS10A, "", style, 0, 0, 0, 0, box_, nullptr, instance_, nullptr);
+    if (!text_) return;
+    SendMessageA(text_, EM_SETEVENTMASK, 0, ENM_REQUESTRESIZE);
+    SendMessageA(text_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    SendMessageA(text_, EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(GetSysColor(COLOR_WINDOW)));
+    const PlainText plain = ConvertMarkup(markup);
+    SetMarkupText(plain);
+    FitText(plain);
+}
+
+void MarkupBox::SetMarkupText(const PlainText& plain) {
+    SendMessageA(text_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(plain.text.c_str()));
+    for (const BoldRange& run : plain.bold) {
+        CHARRANGE range{run.start, run.end};
+        SendMessageA(text_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+        CHARFORMATA format{};
+        format.cbSize = sizeof format;
+        format.dwMask = CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT;
+        format.dwEffects = CFE_BOLD;
+        SendMessageA(text_, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    }
+    CHARRANGE start{0, 0};
+    SendMessageA(text_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&start));
+}
+
+Size MarkupBox::MeasureText(const std::string& text) {
+    const WindowDC dc(text_);
+    const SelectedObject selected(dc.get(), font_.get());
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(dc.get(), &metrics);
+    std::vector<int> extents;
+    for (const std::string& line : MeasuredLines(text)) {
+        SIZE extent{};
+        GetTextExtentPoint32A(dc.get(), line.data(), static_cast<int>(line.size()), &extent);
+        extents.push_back(extent.cx);
+    }
+    return TextBlockSize(extents, LineHeight(metrics.tmHeight, metrics.tmExternalLeading, Settings().fontName));
+}
+
+void MarkupBox::ResizeText(int width, int height) {
+    SetWindowPos(text_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MarkupBox::FitText(const PlainText& plain) {
+    const Size measured = MeasureText(plain.text);
+    ResizeText(measured.width + kWidenStep, measured.height);
+    if (plain.bold.empty()) return;
+    const int width = WidthFittingBold(measured, [this, &measured](int tryWidth) {
+        ResizeText(tryWidth, measured.height);
+        // Asked for explicitly: a resize alone need not make the control
+        // report, and a stale request would pass every width.
+        SendMessageA(text_, EM_REQUESTRESIZE, 0, 0);
+        return request_;
+    });
+    ResizeText(width, measured.height);
+}
+
+void MarkupBox::PlaceBoxAndText() {
+    const Size control = WindowSize(text_);
+    const FrameMetrics frame{GetSystemMetrics(SM_CXFRAME), GetSystemMetrics(SM_CYFRAME),
+                             GetSystemMetrics(SM_CYCAPTION)};
+    const Size box = BoxSize(control, frame);
+    const RECT area = WorkArea();
+    SetWindowPos(box_, nullptr, area.left + CentredOffset(area.right - area.left, box.width),
+                 area.top + CentredOffset(area.bottom - area.top, box.height), box.width, box.height,
+                 SWP_SHOWWINDOW);
+    if (!text_) return;
+    const Rect place = TextControlRect(ClientSize(box_), control);
+    SetWindowPos(text_, nullptr, place.left, place.top, place.width, place.height, SWP_NOZORDER | SWP_SHOWWINDOW);
+}
+
+void MarkupBox::CreateButtons() {
+    const Size client = ClientSize(box_);
+    const int count = static_cast<int>(buttons_.size());
+    for (int i = 0; i < count; ++i) {
+        const Rect r = ButtonRect(i, count, client);
+        HWND button = CreateWindowExA(0, "Button", buttons_[i].label.c_str(), WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON,
+                                      r.left, r.top, r.width, r.height, box_, nullptr, instance_, nullptr);
+        SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+        SetWindowLongPtrA(button, GWLP_USERDATA, buttons_[i].code);
+        buttonWindows_.push_back(button);
+    }
+    if (count > 0) FocusButton(DefaultButtonIndex(style_, count));
+}
+
+void MarkupBox::RunModalLoop() {
+    MSG msg;
+    while (!done_) {
+        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got <= 0) {
+            // WM_QUIT belongs to the program's own loop: end the box with 0
+            // and hand the message on.
+            if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
+            DestroyWindow(box_);
+            break;
+        }
+        if (FilterKey(msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+bool MarkupBox::FilterKey(const MSG& msg) {
+    if (msg.message == WM_SYSCHAR) {
+        const int button = AltKeyButton(static_cast<char>(msg.wParam), buttons_);
+        if (button < 0) return false;
+        Choose(button);
+        return true;
+    }
+    if (msg.message != WM_KEYDOWN) return false;
+    const KeyDecision decision = KeyDownDecision(static_cast<unsigned>(msg.wParam), FocusedButton(), buttons_);
+    if (decision.action == KeyAction::MoveFocus) FocusButton(decision.button);
+    if (decision.action != KeyAction::Choose) return false;
+    Choose(decision.button);
+    return true;
+}
+
+int MarkupBox::FocusedButton() const {
+    const HWND focus = GetFocus();
+    for (size_t i = 0; i < buttonWindows_.size(); ++i)
+        if (buttonWindows_[i] == focus) return static_cast<int>(i);
+    return -1;
+}
+
+void MarkupBox::FocusButton(int index) {
+    SetFocus(buttonWindows_[index]);
+    for (HWND button : buttonWindows_) SendMessageA(button, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
+    SendMessageA(buttonWindows_[index], BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+}
+
+void MarkupBox::Choose(int index) {
+    result_ = static_cast<int>(GetWindowLongPtrA(buttonWindows_[index], GWLP_USERDATA));
+    PostMessageA(box_, WM_CLOSE, 0, 0);
+}
+
+}  // namespace
+
+void ErrorBox(HWND owner, const std::string& text, const std::string& caption, int charset,
+              const std::string& buttons) {
+    MarkupMessageBox(owner, text, CaptionOrDefault(caption, kCaptionError), 0, kStyleError, charset, buttons);
+}
+
+void WarningBox(HWND owner, const std::string& text, const std::string& caption, int timeoutMs, int charset,
+                const std::string& buttons) {
+    MarkupMessageBox(owner, text, CaptionOrDefault(caption, kCaptionAttention), timeoutMs, kStyleWarning, charset,
+                     buttons);
+}
+
+bool ConfirmYesNo(HWND owner, const std::string& text, const std::string& caption, int charset,
+                  const std::string& buttons) {
+    return MarkupMessageBox(owner, text, CaptionOrDefault(caption, kCaptionConfirm), 0, kStyleYesNo, charset,
+                            buttons) == kButtonYes;
+}
+
+bool ConfirmOkCancel(HWND owner, const std::string& text, const std::string& caption, int charset,
+                     const std::string& buttons) {
+    return MarkupMessageBox(owner, text, CaptionOrDefault(caption, kCaptionConfirm), 0, kStyleOkCancel, charset,
+                            buttons) == kButtonOk;
+}
+
+int MarkupMessageBox(HWND owner, const std::string& text, const std::string& caption, int timeoutMs, uint32_t style,
+                     int charset, const std::string& buttons) {
+    const bool withHeading = owner == nullptr;
+    if (withHeading || owner == OwnerWithoutHeading()) owner = GetActiveWindow();
+    const int code = ShowMarkupWindow(owner, withHeading ? WithHeading(text, caption) : text, caption, timeoutMs,
+                                      StyleForCharset(style, charset) | kStyleModalTopmost, buttons);
+    // Lets the windows uncovered by the box repaint before the caller goes on.
+    WaitPumping(kAfterBoxMs, 0);
+    return code;
+}
+
+int ShowMarkupWindow(HWND owner, const std::string& text, const std::string& caption, int timeoutMs, uint32_t style,
+                     const std::string& buttons) {
+    MarkupBox box(timeoutMs, style, buttons);
+    return box.Run(owner, text, caption);
+}
+
+void SetMessageBoxFont(const std::string& fontName, int fontSize, int charset) {
+    BoxSettings& settings = Settings();
+    settings.fontName = fontName;
+    settings.charset = charset;
+    if (fontSize != 0) settings.fontSize = fontSize;
+}
+
+void EnableAutoPlayCancel(bool on) { Settings().autoPlayMessage = on ? RegisterWindowMessageA("QueryCancelAutoPlay") : 0; }
+
+UINT AutoPlayCancelMessage() { return Settings().autoPlayMessage; }
+
+}  // namespace rv
