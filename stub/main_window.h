@@ -7,8 +7,8 @@ namespace rv {
 constexpr int kMainWindowWidth = 492;
 constexpr int kMainWindowHeight = 110;
 constexpr unsigned long kMainWindowStyle = 0x02C80000;  // caption, system menu, clip children
-constexpr int kIconX = 18;
-constexpr int kIconY = 20;
+constexpr int kMainIconX = 18;
+constexpr int kMainIconY = 20;
 
 struct Box {
     int x, y, width, height;

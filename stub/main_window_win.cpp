@@ -10,6 +10,7 @@
 #include "package/temp_folder_win.h"
 #include "stub/main_window.h"
 #include "stub/run_mode.h"
+#include "ui/message_box_win.h"
 #include "ui/text_win.h"
 
 namespace rv {
@@ -57,7 +58,7 @@ void OnPaint(HWND window) {
     RECT client;
     GetClientRect(window, &client);
     FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
-    if (HICON icon = LoadIconA(GetModuleHandleA(nullptr), "MainIcon")) DrawIcon(dc, kIconX, kIconY, icon);
+    if (HICON icon = LoadIconA(GetModuleHandleA(nullptr), "MainIcon")) DrawIcon(dc, kMainIconX, kMainIconY, icon);
     EndPaint(window, &ps);
 }
 
@@ -87,7 +88,6 @@ void OnLocalMessage(HWND window, WPARAM replyWindow, LPARAM replyMessage) {
 }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    static const UINT queryCancelAutoPlay = RegisterWindowMessageA("QueryCancelAutoPlay");
     if (message == WM_NCCREATE) {
         const auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
@@ -113,7 +113,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case kMsgLocal: OnLocalMessage(window, wParam, lParam); return 0;
         case kMsgAgent: return AgentMessage(ctx, static_cast<long long>(wParam), static_cast<long long>(lParam));
         default:
-            if (message == queryCancelAutoPlay) return 1;
+            if (message != 0 && message == AutoPlayCancelMessage()) return 1;
             break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -146,6 +146,7 @@ HWND CreateMainWindow(StubContext& ctx) {
                               kMainWindowWidth, kMainWindowHeight);
     MainWindowState& state = WindowState();
     state.ctx = &ctx;
+    SetMessageBoxFont(ctx.package.FontName(), ctx.package.FontSize(), ctx.package.Charset());
     return CreateWindowExA(0, ctx.className.c_str(), ctx.package.Text("s0").c_str(), kMainWindowStyle, at.x, at.y,
                            at.width, at.height, nullptr, nullptr, GetModuleHandleA(nullptr), &state);
 }

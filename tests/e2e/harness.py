@@ -31,6 +31,11 @@ def read(path):
         return ""
 
 
+def read_bytes(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
 def wait_until(predicate, timeout, step=0.1):
     deadline = time.time() + timeout
     while time.time() < deadline:
@@ -88,7 +93,7 @@ class TraceViewer:
     def __init__(self, prefix, seconds=120):
         self.file = prefix.path("trace-%d.txt" % time.monotonic_ns())
         self.process = prefix.start(prefix.tool("trace_viewer.exe"), self.file, str(seconds))
-        if not wait_until(lambda: os.path.exists(self.file), 30):
+        if not wait_until(lambda: os.path.exists(self.file), 90):
             raise RuntimeError("the trace viewer did not start")
 
     def text(self):

@@ -8,6 +8,7 @@
 //   ui_driver.exe post CLASS MSG W L       posts a message (decimal numbers)
 //   ui_driver.exe send CLASS MSG W L       sends it and prints the result
 //   ui_driver.exe text CLASS               prints the texts of its child windows
+//   ui_driver.exe visible CLASS [MS]       waits until a window of CLASS is visible
 // Exit code 0 on success, 1 when the window was not found in time.
 #include <windows.h>
 
@@ -43,9 +44,12 @@ BOOL CALLBACK FindButton(HWND child, LPARAM param) {
 }
 
 BOOL CALLBACK PrintChild(HWND child, LPARAM) {
-    char cls[128], text[1024];
+    char cls[128], text[4096] = {};
     GetClassNameA(child, cls, sizeof cls);
-    GetWindowTextA(child, text, sizeof text);
+    // WM_GETTEXT reaches the control itself; GetWindowText of another
+    // process's window only answers the stored title.
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutA(child, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &copied);
     std::printf("%s\t%s\n", cls, text);
     return TRUE;
 }
@@ -69,6 +73,16 @@ int main(int argc, char** argv) {
             Sleep(50);
         }
         return 0;
+    }
+    if (std::strcmp(command, "visible") == 0) {
+        const DWORD ms = argc > 3 ? static_cast<DWORD>(Number(argv[3])) : 10000;
+        const DWORD start = GetTickCount();
+        for (;;) {
+            HWND w = FindWindowA(cls, nullptr);
+            if (w && IsWindowVisible(w)) return 0;
+            if (GetTickCount() - start >= ms) return 1;
+            Sleep(50);
+        }
     }
     const DWORD ms = std::strcmp(command, "wait") == 0 && argc > 3 ? static_cast<DWORD>(Number(argv[3])) : 10000;
     HWND window = WaitFor(cls, ms);
