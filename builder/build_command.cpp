@@ -194,11 +194,14 @@ void RemoveStaleVolumes(const std::string& output, size_t written) {
     while (fs::remove(VolumeName(base, n), ec)) ++n;
 }
 
-std::vector<std::string> MoveIntoPlace(const std::vector<std::string>& staged, const fs::path& output) {
+// Staged volumes into place: the first as `first`, the next ones as
+// <output>.002, <output>.003, ...
+std::vector<std::string> MoveIntoPlace(const std::vector<std::string>& staged, const fs::path& output,
+                                       const std::string& first) {
     std::vector<std::string> placed;
     const std::string base = VolumeBaseName(output.string());
     for (size_t i = 0; i < staged.size(); ++i) {
-        const std::string target = i == 0 ? output.string() : VolumeName(base, static_cast<int>(i + 1));
+        const std::string target = i == 0 ? first : VolumeName(base, static_cast<int>(i + 1));
         std::error_code ec;
         fs::rename(staged[i], target, ec);
         if (ec) throw CliError(kExitIo, target + ": cannot write: " + ec.message());
@@ -232,13 +235,27 @@ BuildSummary BuildPackage(const Project& project, const BuildOptions& options) {
     StagingFolder staging(output);
     BuildSummary summary;
     {
-        PackageWriter writer(settings, (staging.path() / output.filename()).string());
+        // Spanned over removable disks: the stub started from the first disk
+        // restarts from a copy and reads its files from <output>.001 on, so
+        // <output> itself is only a launcher: the stub and its blocks.
+        const bool launcher = p.spannedOverDisks;
+        const std::string dataName = output.filename().string() + (launcher ? ".001" : "");
+        PackageWriter writer(settings, (staging.path() / dataName).string());
         if (!writer.error().empty()) ThrowWriterError(p.output, writer.error());
         RecordPump pump(writer, p, options.threads ? options.threads : DefaultThreadCount(), summary);
         for (const SourceFile& f : files) pump.AddFile(f);
         pump.Drain();
         if (!writer.Finish()) ThrowWriterError(p.output, writer.error());
-        summary.volumes = MoveIntoPlace(writer.volumePaths(), output);
+        if (launcher) {
+            PackageSettings launcherSettings = settings;
+            launcherSettings.volumeSize = 0;
+            PackageWriter launcherWriter(launcherSettings, (staging.path() / output.filename()).string());
+            if (!launcherWriter.Finish()) ThrowWriterError(p.output, launcherWriter.error());
+            summary.volumes = MoveIntoPlace(launcherWriter.volumePaths(), output, output.string());
+        }
+        const std::vector<std::string> data =
+            MoveIntoPlace(writer.volumePaths(), output, launcher ? output.string() + ".001" : output.string());
+        summary.volumes.insert(summary.volumes.end(), data.begin(), data.end());
     }
     std::error_code ec;
     for (const std::string& v : summary.volumes) summary.outputBytes += fs::file_size(v, ec);

@@ -129,10 +129,21 @@ VolumeInfo ReadVolume(const std::string& path, int number, ByteSource& src, Pack
     return v;
 }
 
+// A package spanned over removable disks starts with a launcher: the stub
+// and its blocks, marked as spanned, which the stub copies to the hard disk
+// and restarts from; its files begin in <launcher>.001.
+std::string FirstDataVolume(const std::string& path) {
+    StdFileSource src(path);
+    const PackageReader reader(src);
+    const std::string data = path + ".001";
+    return reader.trailer().Flag(kFlagSpannedOverDisks) && StdFileSource(data).IsOpen() ? data : path;
+}
+
 // Follows the volumes as the stub does: the next one exists while the
 // trailer says the package continues.
-PackageContents Walk(const std::string& firstVolume, Checksums checksums, CatalogSink* sink) {
+PackageContents Walk(const std::string& given, Checksums checksums, CatalogSink* sink) {
     PackageContents contents;
+    const std::string firstVolume = FirstDataVolume(given);
     const std::string base = VolumeBaseName(firstVolume);
     for (int n = 1;; ++n) {
         const std::string path = n == 1 ? firstVolume : VolumeName(base, n);

@@ -6,7 +6,7 @@ import re
 import shutil
 import unittest
 
-from harness import StubTestCase, build_package, read, wait_until, win_path
+from harness import WIN_BIN, StubTestCase, build_package, read, read_bytes, wait_until, win_path
 
 AGENT_PROJECT = """
 [setup]
@@ -83,15 +83,23 @@ class StubRuns(StubTestCase):
         reply.kill()
         reply.wait()
 
-    def test_spanned_package_restarts_from_a_copy(self):
-        setup = build_package(self.work, '[setup]\nprogram = "setup.exe"\n[package]\nspanned_over_disks = true\n',
-                              {"setup.exe": b"placeholder"})
-        self.assertEqual(self.prefix.run(setup, "/extra=1").returncode, 0)
+    def test_spanned_package_restarts_from_a_copy_and_reads_its_disks(self):
+        setup = build_package(self.work, '[setup]\nprogram = "setup.exe"\n[compression]\nstore = true\n'
+                              '[package]\nspanned_over_disks = true\nvolume_size = 300000\n',
+                              {"setup.exe": read_bytes(os.path.join(WIN_BIN, "test_setup.exe")),
+                               "big.bin": os.urandom(500000)})
+        report = os.path.join(self.work, "report.txt")
+        self.assertEqual(self.prefix.run(setup, "/extra=1", "/REPORT=%s" % win_path(report)).returncode, 0)
         own = win_path(setup)
-        pattern = (r'==== STUB START ====> \S*\\SETUP_\d+\\Y_Setup\.exe /extra=1 +/SpanCdLvl=2 '
+        pattern = (r'==== STUB START ====> \S*\\SETUP_\d+\\Y_Setup\.exe /extra=1 /REPORT=\S+ +/SpanCdLvl=2 '
                    r'/SpanDiskFName1="%s\.001" /OriginExe="%s"<' % (re.escape(own), re.escape(own)))
         self.assertTrue(wait_until(lambda: re.search(pattern, self.viewer.text()), 30), self.viewer.text())
-        self.assertTrue(self.viewer.wait_for("Y_Setup.exe /extra=1"))
+        # The copy extracts the disks and runs the setup without the two span switches.
+        self.assertTrue(wait_until(lambda: "file=big.bin|500000" in read(report), 60), read(report))
+        line = [l for l in read(report).splitlines() if l.startswith("commandline=")][0]
+        self.assertNotIn("/SpanCdLvl=", line)
+        self.assertNotIn("/SpanDiskFName1=", line)
+        self.assertEqual(line.count('/OriginExe="%s"' % own), 1)
         temp = self.prefix.temp_folder()
         self.assertTrue(wait_until(lambda: not glob.glob(os.path.join(temp, "SETUP_*")), 30),
                         "the copy removed itself and its folder")
