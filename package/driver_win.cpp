@@ -42,8 +42,9 @@ public:
         }
         const char picked = PickAlternativeDrive(drives, TempDir(false).empty() ? 0 : TempDir(false)[0]);
         if (picked == 0) return false;
+        // Inside an existing X:\TEMP, else beside where it would be.
         std::string base = std::string(1, picked) + ":\\TEMP";
-        if (FolderExists(base + "\\TEMP")) base += "\\TEMP";
+        if (FolderExists(base)) base += "\\TEMP";
         path_ = base + "_" + RandomNumberText(10000, 100000);
         if (FolderExists(path_)) DeleteTree(path_, true);
         return CreateFolderTree(path_);

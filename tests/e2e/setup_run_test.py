@@ -7,6 +7,8 @@ import os
 import random
 import re
 import struct
+import subprocess
+import tempfile
 import time
 import unittest
 
@@ -197,6 +199,31 @@ class SetupRuns(StubTestCase):
                 self.assert_ran_nothing(subprocess_result(process), DAMAGED)
                 self.assertIn(text, shown)
                 self.assertFalse(glob.glob(os.path.join(self.prefix.temp_folder(), "..", "xxreadme.txt")))
+
+    def test_short_temp_drive_uses_an_alternative_folder(self):
+        small = tempfile.mkdtemp(dir=self.prefix.root)
+        if subprocess.run(["mount", "-t", "tmpfs", "-o", "size=4m", "tmpfs", small], capture_output=True).returncode:
+            self.skipTest("a small file system for the temp folder cannot be mounted here")
+        key = "HKCU\\Environment"
+        saved = {name: self.prefix.run("reg", "query", key, "/v", name).stdout for name in ("TEMP", "TMP")}
+        try:
+            for name in saved:
+                self.prefix.run("reg", "add", key, "/v", name, "/d", win_path(small), "/f")
+            setup = build_package(self.work, project(), {"setup.exe": read_bytes(TEST_SETUP),
+                                                         "zeros.bin": bytes(6000000)})
+            self.assertEqual(self.run_setup(setup).returncode, 0)
+            self.assertRegex(self.report_lines()["folder"], r"^C:\\TEMP(\\TEMP)?_\d+$")
+            drive_c = os.path.join(self.prefix.env["WINEPREFIX"], "drive_c")
+            self.assertEqual(glob.glob(os.path.join(drive_c, "TEMP*_*")) +
+                             glob.glob(os.path.join(drive_c, "TEMP", "TEMP_*")), [], "the folder was not removed")
+            self.assertEqual(os.listdir(small), [])
+        finally:
+            for name, listing in saved.items():
+                value = re.search(r"REG_EXPAND_SZ\s+(.*)", listing)
+                if value:
+                    self.prefix.run("reg", "add", key, "/v", name, "/t", "REG_EXPAND_SZ", "/d",
+                                    value.group(1).strip(), "/f")
+            subprocess.run(["umount", small], check=False)
 
     def test_notice_before_extracting_can_be_declined(self):
         setup = build_package(self.work, project("[package]\ntemp_drive_notice = true\n"), payload())
