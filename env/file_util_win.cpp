@@ -66,6 +66,19 @@ std::string ShortPath(const std::string& path) {
 
 }  // namespace
 
+KernelHandle StartProgram(const std::string& commandLine, int show, const char* folder) {
+    std::string line = commandLine;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = static_cast<WORD>(show);
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder, &si, &pi))
+        return KernelHandle();
+    CloseHandle(pi.hThread);
+    return KernelHandle(pi.hProcess);
+}
+
 uint64_t FileSizeOf(const std::string& fileName) {
     WIN32_FIND_DATAA data;
     FindHandle find(FindFirstFileA(fileName.c_str(), &data));
@@ -228,17 +241,7 @@ bool SelfDeleteBatch(bool removeFolder, bool shortNames) {
     SetCurrentDirectoryA(TempDir(false).c_str());
     if (!WriteFileData(batch, SelfDeleteBatchText(batch, exe, folder, quote, removeFolder), 0, false, nullptr))
         return false;
-    std::string command = "cmd.exe /c \"" + batch + "\"";
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESHOWWINDOW;
-    si.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                        TempDir(false).c_str(), &si, &pi))
-        return false;
-    KernelHandle process(pi.hProcess), thread(pi.hThread);
-    return true;
+    return static_cast<bool>(StartProgram("cmd.exe /c \"" + batch + "\"", SW_HIDE, TempDir(false).c_str()));
 }
 
 bool EjectCD(const std::string& path) {

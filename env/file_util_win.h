@@ -8,7 +8,13 @@
 #include <cstdint>
 #include <string>
 
+#include "env/handle.h"
+
 namespace rv {
+
+// Starts a program with a window show mode (SW_HIDE, SW_SHOW, ...); the
+// process handle, empty when it could not be started.
+KernelHandle StartProgram(const std::string& commandLine, int show, const char* folder = nullptr);
 
 uint64_t FileSizeOf(const std::string& fileName);
 uint64_t OpenFileSize(HANDLE file);

@@ -123,7 +123,7 @@ DriverResult Launch(StubContext& ctx, HWND window, const DriverInputs& in, const
     StdOutLine(" ==== WinExec(Setup.exe) >>" + commandLine + "<<");
     const std::string atomName = kAtomPrefix + li.token;
     GlobalAddAtomA(atomName.c_str());
-    KernelHandle process(StartProgram(commandLine, in.foreground ? SW_SHOW : SW_HIDE));
+    KernelHandle process = StartProgram(commandLine, in.foreground ? SW_SHOW : SW_HIDE);
     ShowWindow(window, SW_HIDE);
     DriverResult result;
     if (process) {
@@ -145,18 +145,6 @@ DriverResult Launch(StubContext& ctx, HWND window, const DriverInputs& in, const
 }
 
 }  // namespace
-
-HANDLE StartProgram(const std::string& commandLine, int show) {
-    std::string line = commandLine;
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESHOWWINDOW;
-    si.wShowWindow = static_cast<WORD>(show);
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return nullptr;
-    CloseHandle(pi.hThread);
-    return pi.hProcess;
-}
 
 void WaitForProcess(HANDLE process) {
     DWORD code = 0;

@@ -27,8 +27,6 @@ struct DriverResult {
 
 DriverResult RunExtractionDriver(StubContext& ctx, HWND window, const DriverInputs& in);
 
-// Starts a program with a window show mode; returns its process handle.
-HANDLE StartProgram(const std::string& commandLine, int show);
 // Waits, dispatching messages, until the process has ended.
 void WaitForProcess(HANDLE process);
 

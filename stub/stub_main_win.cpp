@@ -36,18 +36,6 @@ RunModeInputs ModeInputs(const StubContext& ctx) {
     return in;
 }
 
-bool StartHidden(const std::string& command) {
-    std::string line = command;
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESHOWWINDOW;
-    si.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-    KernelHandle process(pi.hProcess), thread(pi.hThread);
-    return true;
-}
-
 std::string AgentCopyPath(const StubContext& ctx) {
     return FolderOf(ctx.ownPath) + "X_" + FileNameOf(ctx.ownPath);
 }
@@ -69,7 +57,7 @@ bool CreateAndRunAgentCopy(const StubContext& ctx, bool copyWasRunning) {
     TraceLog("Create X_ File ");
     const std::string arguments = AgentCopyArguments(ctx.commandTail);
     TraceLog("WinExec: " + copy + arguments);
-    StartHidden(copy + arguments);
+    StartProgram(copy + arguments, SW_HIDE);
     // Requests forwarded right after need the copy's window: wait for it.
     if (!ctx.commandTail.empty()) {
         for (int waited = 0; waited < 3000 && !IsProcessRunning(copy); waited += 200) WaitPumping(200, 0);
@@ -98,7 +86,7 @@ void RestartFromCopy(const StubContext& ctx) {
     CopyFileA(ctx.ownPath.c_str(), copy.c_str(), FALSE);
     // The copy runs from the folder and removes it when it ends.
     KeepTempSetupFolder();
-    StartHidden(SpannedRestartCommand(copy, ctx.ownPath, ctx.commandTail));
+    StartProgram(SpannedRestartCommand(copy, ctx.ownPath, ctx.commandTail), SW_HIDE);
 }
 
 void RunAgentCopy(StubContext& ctx) {

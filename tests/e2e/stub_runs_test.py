@@ -34,7 +34,8 @@ class StubRuns(StubTestCase):
         return agent
 
     def test_plain_stub_writes_start_and_end_lines(self):
-        setup = build_package(self.work, '[setup]\nprogram = "setup.exe"\n', {"setup.exe": b"placeholder"})
+        setup = build_package(self.work, '[setup]\nprogram = "setup.exe"\n',
+                              {"setup.exe": read_bytes(os.path.join(WIN_BIN, "test_setup.exe"))})
         result = self.prefix.run(setup, "/abc")
         self.assertEqual(result.returncode, 0)
         self.assertTrue(self.viewer.wait_for("==== STUB END ====>"))
