@@ -2,7 +2,7 @@
 
 #include "builder/build_command.h"
 #include "builder/cli_error.h"
-#include "builder/inspect.h"
+#include "builder/examine.h"
 #include "builder/project.h"
 #include "builder/report.h"
 #include "ui/text.h"

@@ -5,7 +5,7 @@
 #include <ostream>
 
 #include "builder/build_command.h"
-#include "builder/inspect.h"
+#include "builder/examine.h"
 
 namespace rv::builder {
 

@@ -9,7 +9,7 @@
 
 #include "builder/build_command.h"
 #include "builder/cli_error.h"
-#include "builder/inspect.h"
+#include "builder/examine.h"
 #include "builder/language_file.h"
 #include "builder/project.h"
 #include "builder/time_stamp.h"

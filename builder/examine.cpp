@@ -1,4 +1,4 @@
-#include "builder/inspect.h"
+#include "builder/examine.h"
 
 #include <utime.h>
 
