@@ -39,7 +39,7 @@ expect 2 "missing.toml" "$MKSETUP" build "$WORK/missing.toml"
 
 expect 0 "" "$MKSETUP" build "$SRC/examples/sample/project.toml" --stub "$WORK/stub.exe" -o "$SETUP"
 expect 0 "" "$MKSETUP" list "$SETUP"
-grep -qF 'setup.exe  [setup program: /LANG=AUTO]' "$WORK/stdout" || fail "list does not mark the setup program"
+grep -qF 'setup.bat  [setup program: /LANG=AUTO]' "$WORK/stdout" || fail "list does not mark the setup program"
 expect 0 "" "$MKSETUP" verify "$SETUP"
 expect 0 "" "$MKSETUP" info --json "$SETUP"
 python3 -c 'import json,sys; d=json.load(open(sys.argv[1])); assert d["update"]["token"] == "sample-product-token", d
