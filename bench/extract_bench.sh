@@ -166,6 +166,7 @@ stub_left() { find "$WTEMP" -maxdepth 1 -name 'SETUP_*' | wc -l; }
 
 echo
 echo "machine: $(nproc) cores, $(wine --version), $(makensis -VERSION 2>/dev/null | head -n 1) NSIS"
+echo "load average before measuring: $(cut -d' ' -f1-3 /proc/loadavg) (the builds above count in it; other work on the machine skews the figures)"
 echo "payloads: big $(files_and_bytes "$BIG"); mixed $(files_and_bytes "$MIX") (both include setup.exe)"
 
 # --- 1. memory ----------------------------------------------------------------
@@ -284,6 +285,8 @@ awk '
         printf "   %-58s %7.2f\n", "total", g
     }' "$LOGS/stub-stamped.log"
 [ "$(stub_left)" = 0 ] || echo "  note: the stub left its folder in $WTEMP"
+
+echo "load average after measuring: $(cut -d' ' -f1-3 /proc/loadavg)"
 
 # --- 3. image sizes -----------------------------------------------------------
 echo
