@@ -126,6 +126,10 @@ int LineHeight(int tmHeight, int tmExternalLeading, const std::string& fontName)
     return tmHeight + tmExternalLeading + (SameText(fontName, kTallLineFont) ? 1 : 0);
 }
 
+int UnwrappedHeight(const std::string& text, int measuredHeight, int lineHeight) {
+    return measuredHeight + (EndsWith(kLineBreak, text, false) ? lineHeight : 0);
+}
+
 Size TextBlockSize(const std::vector<int>& lineExtents, int lineHeight) {
     Size size{0, 0};
     for (int cx : lineExtents) {

@@ -90,19 +90,25 @@ int LineHeight(int tmHeight, int tmExternalLeading, const std::string& fontName)
 // full kMaxTextWidth pixels.
 Size TextBlockSize(const std::vector<int>& lineExtents, int lineHeight);
 
+// The height the control asks for when no line wraps: the measured height,
+// plus one line when the text ends with a line break, which the control
+// shows as an empty last line while the measurement leaves it out.
+int UnwrappedHeight(const std::string& text, int measuredHeight, int lineHeight);
+
 // Bold text is wider than the measurement assumed, so the control is widened
-// in steps of 10 pixels until the height the control asks for fits. `probe`
-// resizes the control to the given width and returns the size the control
-// then requests. Returns the width the control must end with.
+// in steps of 10 pixels until the height it asks for is no more than
+// `unwrappedHeight`. `probe` resizes the control to the given width and
+// returns the size the control then requests. Returns the width the control
+// must end with.
 constexpr int kWidenStep = 10;
 constexpr int kWidenTries = 21;
 template <class Probe>
-int WidthFittingBold(Size measured, Probe probe) {
-    int widest = measured.width;
+int WidthFittingBold(int measuredWidth, int unwrappedHeight, Probe probe) {
+    int widest = measuredWidth;
     for (int i = 0; i < kWidenTries; ++i) {
-        const int width = measured.width + kWidenStep * i;
+        const int width = measuredWidth + kWidenStep * i;
         const Size request = probe(width);
-        if (measured.height >= request.height) return width;
+        if (unwrappedHeight >= request.height) return width;
         if (request.width > widest) widest = request.width;
     }
     return widest + kWidenStep;

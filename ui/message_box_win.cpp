@@ -93,7 +93,11 @@ private:
 
     void CreateTextControl(const std::string& markup);
     void SetMarkupText(const PlainText& plain);
-    Size MeasureText(const std::string& text);
+    struct Measurement {
+        Size size;
+        int lineHeight;
+    };
+    Measurement MeasureText(const std::string& text);
     void ResizeText(int width, int height);
     void FitText(const PlainText& plain);
     void PlaceBoxAndText();
@@ -251,7 +255,7 @@ void MarkupBox::SetMarkupText(const PlainText& plain) {
     SendMessageA(text_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&start));
 }
 
-Size MarkupBox::MeasureText(const std::string& text) {
+MarkupBox::Measurement MarkupBox::MeasureText(const std::string& text) {
     const WindowDC dc(text_);
     const SelectedObject selected(dc.get(), font_.get());
     TEXTMETRICA metrics{};
@@ -262,7 +266,8 @@ Size MarkupBox::MeasureText(const std::string& text) {
         GetTextExtentPoint32A(dc.get(), line.data(), static_cast<int>(line.size()), &extent);
         extents.push_back(extent.cx);
     }
-    return TextBlockSize(extents, LineHeight(metrics.tmHeight, metrics.tmExternalLeading, Settings().fontName));
+    const int lineHeight = LineHeight(metrics.tmHeight, metrics.tmExternalLeading, Settings().fontName);
+    return {TextBlockSize(extents, lineHeight), lineHeight};
 }
 
 void MarkupBox::ResizeText(int width, int height) {
@@ -270,17 +275,19 @@ void MarkupBox::ResizeText(int width, int height) {
 }
 
 void MarkupBox::FitText(const PlainText& plain) {
-    const Size measured = MeasureText(plain.text);
-    ResizeText(measured.width + kWidenStep, measured.height);
+    const Measurement measured = MeasureText(plain.text);
+    const Size size = measured.size;
+    ResizeText(size.width + kWidenStep, size.height);
     if (plain.bold.empty()) return;
-    const int width = WidthFittingBold(measured, [this, &measured](int tryWidth) {
-        ResizeText(tryWidth, measured.height);
+    const int unwrapped = UnwrappedHeight(plain.text, size.height, measured.lineHeight);
+    const int width = WidthFittingBold(size.width, unwrapped, [this, size](int tryWidth) {
+        ResizeText(tryWidth, size.height);
         // Asked for explicitly: a resize alone need not make the control
         // report, and a stale request would pass every width.
         SendMessageA(text_, EM_REQUESTRESIZE, 0, 0);
         return request_;
     });
-    ResizeText(width, measured.height);
+    ResizeText(width, size.height);
 }
 
 void MarkupBox::PlaceBoxAndText() {

@@ -99,7 +99,7 @@ TEST(MessageBoxMeasure, LinesAndTextBlock) {
 
 TEST(MessageBoxMeasure, WidenedForBoldUntilTheRequestFits) {
     struct Case {
-        int fitsFrom;  // the first width at which the control needs no more height
+        int fitsFrom;  // the first width at which no line wraps
         int expected;
     } cases[] = {
         {0, 300},    // fits at once
@@ -108,14 +108,17 @@ TEST(MessageBoxMeasure, WidenedForBoldUntilTheRequestFits) {
     };
     for (const Case& c : cases) {
         std::vector<int> tried;
-        const int width = WidthFittingBold({300, 26}, [&](int w) {
+        const int width = WidthFittingBold(300, 39, [&](int w) {
             tried.push_back(w);
-            return Size{w, w >= c.fitsFrom ? 26 : 39};
+            return Size{w, w >= c.fitsFrom ? 39 : 52};
         });
         EXPECT_EQ(width, c.expected) << c.fitsFrom;
         EXPECT_EQ(tried.front(), 300);
         EXPECT_LE(tried.size(), 21u);
     }
+    // The control shows a final line break as one more, empty line.
+    EXPECT_EQ(UnwrappedHeight("HEAD\r\n\r\ntext\r\n", 39, 13), 52);
+    EXPECT_EQ(UnwrappedHeight("HEAD\r\n\r\ntext", 39, 13), 39);
 }
 
 TEST(MessageBoxGeometry, BoxSizeControlAndButtons) {

@@ -21,7 +21,7 @@ constexpr DWORD kBoxWaitMs = 20000;
 // The box of `thread` once it is complete (visible, with its buttons when
 // it has any); null when none shows up in time. Only the thread's own
 // windows count: other test programs show boxes at the same time.
-BOOL CALLBACK FindBoxOfThread(HWND w, LPARAM out) {
+BOOL CALLBACK FindBox(HWND w, LPARAM out) {
     char name[16] = {};
     GetClassNameA(w, name, sizeof name);
     if (lstrcmpiA(name, "VMsgBox") != 0) return TRUE;
@@ -31,7 +31,7 @@ BOOL CALLBACK FindBoxOfThread(HWND w, LPARAM out) {
 
 HWND BoxOf(DWORD thread) {
     HWND found = nullptr;
-    EnumThreadWindows(thread, FindBoxOfThread, reinterpret_cast<LPARAM>(&found));
+    EnumThreadWindows(thread, FindBox, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
