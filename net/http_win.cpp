@@ -122,8 +122,9 @@ InternetHandle RequestRest(HINTERNET session, const std::string& url, int64_t of
 std::string DownloadToFile(HINTERNET session, HINTERNET request, const std::string& url,
                            const std::string& localFile, int64_t size, DownloadProgress* progress, const bool& abort) {
     const std::string partial = PartialFileName(localFile, size, LastModifiedDosDate(request));
-    int64_t received = FileExists(partial) ? static_cast<int64_t>(FileSizeOf(partial)) : 0;
-    if (!FileExists(partial)) DeleteFiles(localFile + ".*", true);
+    const bool resumable = FileExists(partial);
+    if (!resumable) DeleteFiles(localFile + ".*", true);
+    int64_t received = resumable ? static_cast<int64_t>(FileSizeOf(partial)) : 0;
     InternetHandle rest;
     if (WorthResuming(received, size)) rest = RequestRest(session, url, received, size);
     // Without the rest, the first request's whole body is still unread.

@@ -163,10 +163,13 @@ class InternetSetup(StubTestCase):
 
     def test_download_runs_the_setup_and_removes_the_download(self):
         self.publish(self.full_setup("T1"))
-        stub = self.internet_setup(self.server.url("dl"))
+        stub = self.internet_setup(self.server.url("dl"),
+                                   '[package]\nwrite_agent = true\n[update]\nprogram = "Upd.exe"\n')
         before = len(self.server.requests)
         self.assertEqual(self.run_stub(stub, "/EXIT=4").returncode, 4)
         self.assertIn("file=data.bin|600000", read(self.report))
+        # The update program beside the setup is the stub's own image.
+        self.assertIn("file=Upd.exe|%d|" % os.path.getsize(stub), read(self.report))
         self.assertIn(("/dl/Full.exe", None), self.server.requests[before:])
         self.assertEqual(self.temp_files(), [], "the download stayed")
         self.assertIn("HTTP_DownloadFile_Incremental FileSize=", self.viewer.text())
