@@ -24,7 +24,7 @@ class FileServer:
     """Serves files from a dict, with `Range: bytes=N-`. Faults are set per
     test: `drop_after` cuts whole-file answers after that many body bytes,
     `no_length` leaves out Content-Length, `missing` answers 404 with an
-    HTML page. `requests` records (path, range header) of every GET."""
+    HTML page, `slow` sends the body in small pieces with pauses. `requests` records (path, range header) of every GET."""
 
     def __init__(self):
         self.files = {}
@@ -32,6 +32,7 @@ class FileServer:
         self.drop_after = None
         self.no_length = False
         self.missing = False
+        self.slow = False
         self.requests = []
         server = self
 
@@ -83,8 +84,13 @@ class FileServer:
         if not self.no_length:
             h.send_header("Content-Length", str(len(body)))
         h.end_headers()
-        h.wfile.write(body if cut is None else body[:cut])
-        h.wfile.flush()
+        body = body if cut is None else body[:cut]
+        piece = 16384 if self.slow else len(body) or 1
+        for at in range(0, len(body), piece):
+            h.wfile.write(body[at:at + piece])
+            h.wfile.flush()
+            if self.slow:
+                time.sleep(0.2)
         if cut is not None:
             h.connection.shutdown(socket.SHUT_RDWR)
 
@@ -111,7 +117,7 @@ class InternetSetup(StubTestCase):
         super().setUp()
         self.report = os.path.join(self.work, "report.txt")
         self.server.drop_after = None
-        self.server.no_length = self.server.missing = False
+        self.server.no_length = self.server.missing = self.server.slow = False
         # Partial files are named by size and date: none may reach another test.
         for path in glob.glob(os.path.join(self.prefix.temp_folder(), "Full.exe*")):
             os.remove(path)
@@ -224,6 +230,23 @@ class InternetSetup(StubTestCase):
         self.assertEqual(self.server.ranges(before), [])
         self.assertIn("file=data.bin|650000", read(self.report))
         self.assertEqual(self.temp_files(), [])
+
+    def test_closing_the_window_aborts_the_download(self):
+        self.publish(self.full_setup("T1"), modified=1700200000)
+        stub = self.internet_setup(self.server.url("dl"))
+        self.server.slow = True
+        process = self.start_stub(stub)
+        self.assertEqual(self.ui("visible", win_path(stub), "60000").returncode, 0, "no window")
+        self.assertTrue(self.viewer.wait_for("HTTP_DownloadFile_Incremental FileSize=", 60))
+        self.ui("close", win_path(stub))
+        text = self.box_text()
+        self.assertEqual(process.wait(timeout=60), NOT_STARTED)
+        self.assertIn("Download Aborted", text)
+        self.assertFalse(os.path.exists(self.report))
+        partials = self.temp_files()
+        self.assertEqual(len(partials), 1, "the partial file stays for a later resume")
+        self.assertLess(os.path.getsize(os.path.join(self.prefix.temp_folder(), partials[0])),
+                        len(self.server.files["/dl/Full.exe"]))
 
     def test_foreign_file_error_page_missing_length_and_missing_server(self):
         stub = self.internet_setup(self.server.url("dl"))
