@@ -82,8 +82,8 @@ PackageSettings SettingsOf(const Project& p, const BuildOptions& o) {
     s.hasInternetBlock = p.internet.has_value();
     if (p.internet) s.internetBlock = MakeInternetBlock(*p.internet);
     s.flags = FlagsOf(p);
-    s.internetSetup = p.internet.has_value();
-    s.confirmDownload = p.internet && p.internet->confirmDownload;
+    s.internetSetup = p.internet && !p.internet->fullSetup;
+    s.confirmDownload = s.internetSetup && p.internet->confirmDownload;
     s.writeAgent = p.writeAgent;
     s.isAgent = p.isAgent;
     s.timeStamp = BuildTimeStamp(p.timeStamp, ParseSourceDateEpoch(o.sourceDateEpoch), o.now);

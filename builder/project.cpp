@@ -152,7 +152,7 @@ void ReadUpdate(const TableReader& t, UpdateSettings& u) {
 }
 
 InternetSettings ReadInternet(const TableReader& t) {
-    t.AllowOnly({"base_url", "setup_file", "always_download", "token", "size", "confirm_download"});
+    t.AllowOnly({"base_url", "setup_file", "always_download", "token", "size", "confirm_download", "full_setup"});
     InternetSettings i;
     i.baseUrl = t.RequiredString("base_url");
     i.setupFileName = t.RequiredString("setup_file");
@@ -160,6 +160,7 @@ InternetSettings ReadInternet(const TableReader& t) {
     i.token = t.String("token").value_or("");
     i.size = static_cast<uint64_t>(t.Integer("size", 0, INT64_MAX).value_or(0));
     i.confirmDownload = t.Bool("confirm_download").value_or(false);
+    i.fullSetup = t.Bool("full_setup").value_or(false);
     return i;
 }
 
@@ -192,7 +193,9 @@ Project LoadProject(const std::string& path) {
     if (auto u = t.Table("update")) ReadUpdate(*u, p.update);
     if (auto i = t.Table("internet")) p.internet = ReadInternet(*i);
     // An internet setup carries no files of its own, so it needs no folder.
-    p.sourceDir = FromProjectFolder(path, p.internet ? t.String("source").value_or("") : t.RequiredString("source"));
+    const bool downloadsOnly = p.internet && !p.internet->fullSetup;
+    p.sourceDir =
+        FromProjectFolder(path, downloadsOnly ? t.String("source").value_or("") : t.RequiredString("source"));
     return p;
 }
 

@@ -23,6 +23,9 @@ struct InternetSettings {
     std::string token;  // plain; stored scrambled
     uint64_t size = 0;  // bytes of the setup file that gets downloaded
     bool confirmDownload = false;
+    // The package is the full setup that the internet setups of the same
+    // product download: its own files plus this block, for the token test.
+    bool fullSetup = false;
 };
 
 struct Project {

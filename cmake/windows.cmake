@@ -8,7 +8,10 @@ set(WIN_SOURCES
     autoupdate/agent_win.cpp
     autoupdate/descriptors_win.cpp
     env/file_util_win.cpp
+    env/folders_win.cpp
     env/trace_win.cpp
+    net/http_win.cpp
+    net/internet_setup_win.cpp
     package/driver_win.cpp
     package/extraction_win.cpp
     package/file_info_win.cpp

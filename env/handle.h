@@ -3,8 +3,11 @@
 #pragma once
 
 #include <windows.h>
+#include <wininet.h>
 
 #include <utility>
+
+#include "ui/text_win.h"
 
 namespace rv {
 
@@ -78,6 +81,18 @@ struct LibraryTraits {
     static void Close(Type h) { FreeLibrary(h); }
 };
 
+// WinINet sessions and requests. The library is loaded at run time, so the
+// closing call is bound on first use; without the library nothing was opened.
+struct InternetHandleTraits {
+    using Type = HINTERNET;
+    static Type Invalid() { return nullptr; }
+    static bool IsValid(Type h) { return h != nullptr; }
+    static void Close(Type h) {
+        static auto* const close = BindProc<decltype(::InternetCloseHandle)>("wininet.dll", "InternetCloseHandle");
+        if (close) close(h);
+    }
+};
+
 // Device contexts are given back to the window they came from, so their
 // owners hold the window as well and are not UniqueHandle instances.
 
@@ -132,5 +147,6 @@ using FindHandle = UniqueHandle<FindHandleTraits>;
 using RegKey = UniqueHandle<RegKeyTraits>;
 using GdiObject = UniqueHandle<GdiObjectTraits>;
 using Library = UniqueHandle<LibraryTraits>;
+using InternetHandle = UniqueHandle<InternetHandleTraits>;
 
 }  // namespace rv

@@ -1,25 +1,14 @@
 #include "package/launch.h"
 
-#include <cmath>
-
 #include "ui/text.h"
 
 namespace rv {
 
-namespace {
-std::string Fixed(double value, int decimals) {
-    long long scale = 1;
-    for (int i = 0; i < decimals; ++i) scale *= 10;
-    const long long scaled = static_cast<long long>(std::llround(value * static_cast<double>(scale)));
-    return IntText(scaled / scale) + "." + ZeroPad(scaled % scale, static_cast<size_t>(decimals));
-}
-}  // namespace
-
 std::string MbText(double bytes) {
     const double mb = bytes > 0 ? bytes / 1048576.0 : 0.0;
-    if (mb > 10) return Fixed(mb, 1);
-    if (mb >= 1) return Fixed(mb, 2);
-    return Fixed(mb, 3);
+    if (mb > 10) return FixedText(mb, 1);
+    if (mb >= 1) return FixedText(mb, 2);
+    return FixedText(mb, 3);
 }
 
 std::string FreeSpaceQuestion(bool alwaysNotice, double required, double available, const std::string& drive,

@@ -1,5 +1,7 @@
 #include "package/startup_win.h"
 
+#include "env/file_util_win.h"
+#include "net/internet_setup_win.h"
 #include "package/driver_win.h"
 #include "package/temp_folder_win.h"
 #include "ui/text_win.h"
@@ -8,6 +10,10 @@ namespace rv {
 
 namespace {
 
+bool HiddenRun(const StubContext& ctx) {
+    return SwitchPresentIn(ctx.commandTail, "/hide") || ctx.package.UpdateItem(update_item::kBackground) == "1";
+}
+
 DriverInputs OrdinaryPackage(const StubContext& ctx) {
     const TGFileInfo& own = ctx.package;
     DriverInputs in;
@@ -15,10 +21,27 @@ DriverInputs OrdinaryPackage(const StubContext& ctx) {
     const std::string firstVolume = SwitchValueIn(ctx.commandTail, "/SpanDiskFName1=");
     in.packagePath = firstVolume.empty() ? ctx.ownPath : firstVolume;
     in.updateProgramName = own.WriteAgent() ? own.UpdateItem(update_item::kProgramName) : std::string();
-    const bool hidden = SwitchPresentIn(ctx.commandTail, "/hide") || own.UpdateItem(update_item::kBackground) == "1";
-    in.foreground = !hidden;
+    in.foreground = !HiddenRun(ctx);
     in.commandTail = ctx.commandTail;
     return in;
+}
+
+// The internet setup writes the update program itself, since no package
+// of its own carries one; the setup file beside the stub wins over a
+// download unless the package always downloads.
+DriverResult InternetPackage(StubContext& ctx, HWND window) {
+    const TGFileInfo& own = ctx.package;
+    const std::string folder = TempSetupFolder();
+    const std::string agentName = own.WriteAgent() ? own.UpdateItem(update_item::kProgramName) : std::string();
+    if (!agentName.empty()) {
+        CreateFolderTree(folder);
+        WriteInternetAgentCopy(ctx.ownPath, folder, agentName);
+    }
+    std::string base = own.InternetItem(internet_item::kBase);
+    const std::string fileName = own.InternetItem(internet_item::kSetupFileName);
+    const std::string beside = ProgramDir(true) + fileName;
+    if (own.InternetItem(internet_item::kAlwaysDownload) != "1" && FileExists(beside)) base = ProgramDir(false);
+    return RunInternetSetup(ctx, window, folder, base, fileName, HiddenRun(ctx));
 }
 
 }  // namespace
@@ -26,7 +49,8 @@ DriverInputs OrdinaryPackage(const StubContext& ctx) {
 void RunSetupStartupStep(StubContext& ctx, HWND window) {
     // The timer goes first, so that the step runs exactly once.
     KillTimer(window, 1);
-    const DriverResult result = RunExtractionDriver(ctx, window, OrdinaryPackage(ctx));
+    const DriverResult result = ctx.package.InternetSetup() ? InternetPackage(ctx, window)
+                                                            : RunExtractionDriver(ctx, window, OrdinaryPackage(ctx));
     ctx.exitCode = ExitCodeFor(result.outcome, result.exitCode);
     RemoveTempSetupFolder();
     PostQuitMessage(0);

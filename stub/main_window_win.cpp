@@ -172,6 +172,8 @@ void RunMainWindow(StubContext& ctx) {
     NotifyOwner(43, 0);
 }
 
+void SetStatusLine(HWND main, const std::string& text) { SetDlgItemTextA(main, kStatusId, text.c_str()); }
+
 void SetStatusText(HWND main, const std::string& text, const std::string& fontName, int charset, int points) {
     HWND status = GetDlgItem(main, kStatusId);
     const MainWindowLayout layout = LayoutForCharset(charset);

@@ -19,6 +19,8 @@ HWND CreateMainWindow(StubContext& ctx);
 void RunMessageLoop(StubContext& ctx);
 
 void SetStatusText(HWND main, const std::string& text, const std::string& fontName, int charset, int points);
+// Replaces the status text only, in the font that SetStatusText chose.
+void SetStatusLine(HWND main, const std::string& text);
 void ShowActivityBar(HWND main, bool show);
 
 }  // namespace rv

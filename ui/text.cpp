@@ -1,5 +1,6 @@
 #include "ui/text.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <ctime>
 
@@ -219,6 +220,14 @@ long long ToInt64(const std::string& text, long long fallback) {
         value = value * 10 + digit;
     }
     return negative ? static_cast<long long>(0ULL - value) : static_cast<long long>(value);
+}
+
+std::string FixedText(double value, int decimals) {
+    long long scale = 1;
+    for (int i = 0; i < decimals; ++i) scale *= 10;
+    const long long scaled = std::llround(value * static_cast<double>(scale));
+    if (decimals == 0) return IntText(scaled);
+    return IntText(scaled / scale) + "." + ZeroPad(scaled % scale, static_cast<size_t>(decimals));
 }
 
 long long Min(long long a, long long b) { return a < b ? a : b; }

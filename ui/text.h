@@ -44,6 +44,8 @@ std::string PadLeft(const std::string& text, size_t width, char fill);
 std::string ZeroPad(long long number, size_t width);
 std::string BoolText(bool b);
 std::string IntText(long long n);
+// A non-negative number rounded to `decimals` places: FixedText(2.345, 2) is "2.35".
+std::string FixedText(double value, int decimals);
 // Follows the digit table "0123456789ABCDEF"; see the .cpp for what other
 // characters do.
 long long ParseNumber(const std::string& text, int base);

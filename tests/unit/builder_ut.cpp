@@ -247,6 +247,20 @@ TEST(Build, RoundTripsThroughExtract) {
     }
 }
 
+TEST(Build, FullSetupCarriesTheInternetBlockWithoutTheFlag) {
+    ProjectFolder folder;
+    folder.AddSource("setup.exe", "x");
+    const BuildSummary s = folder.Build(
+        "[setup]\nprogram = \"setup.exe\"\n[internet]\nbase_url = \"http://dl\"\nsetup_file = \"S.exe\"\n"
+        "token = \"net\"\nconfirm_download = true\nfull_setup = true\n");
+    StdFileSource src(s.volumes[0]);
+    const PackageReader r(src);
+    EXPECT_FALSE(r.trailer().internetSetup);
+    EXPECT_FALSE(r.trailer().confirmDownload);
+    EXPECT_EQ(r.InternetItem(3, true), "net");
+    EXPECT_EQ(r.trailer().recordCount, 1u);
+}
+
 TEST(Build, BlocksAndFlagsCarryTheProjectSettings) {
     ProjectFolder folder;
     folder.AddSource("setup.exe", "x");

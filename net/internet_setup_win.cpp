@@ -1,0 +1,97 @@
+#include "net/internet_setup_win.h"
+
+#include "env/file_util_win.h"
+#include "env/trace_win.h"
+#include "net/http_win.h"
+#include "net/internet_setup.h"
+#include "stub/main_window_win.h"
+#include "ui/message_box_win.h"
+#include "ui/text_win.h"
+
+namespace rv {
+
+namespace {
+
+// The main window's bars follow the transfer; its status line shows the
+// download text with the count and rate below it.
+class WindowProgress : public DownloadProgress {
+public:
+    WindowProgress(HWND window, const std::string& title) : window_(window), title_(title) {}
+    void Start(int range, int position, const std::string& text) override {
+        ProgressUpdate(0, position, range, 1);
+        Show(text);
+    }
+    void Step(const std::string& text) override {
+        ProgressUpdate(1, 0, 0, 0);
+        Show(text);
+    }
+
+private:
+    void Show(const std::string& text) { SetStatusLine(window_, title_ + "\n" + text); }
+
+    HWND window_;
+    std::string title_;
+};
+
+bool AskToDownload(const TGFileInfo& own) {
+    const std::string question = DownloadQuestion(own.Text("s11"), own.InternetItem(internet_item::kSize));
+    return ConfirmYesNo(nullptr, question, own.Text("Confirm"), own.Charset(), own.Text("BtnText"));
+}
+
+// The question, the connection test and the download into target; the
+// error text ("!" when declined).
+std::string FetchSetupFile(StubContext& ctx, HWND window, bool hidden, const std::string& url,
+                           const std::string& target) {
+    const TGFileInfo& own = ctx.package;
+    SetStatusText(window, own.Text("s10"), own.FontName(), own.Charset(), own.FontSize());
+    const bool declined = own.ConfirmDownload() && !hidden && !AskToDownload(own);
+    std::string error = PreDownloadError(declined, InternetConnected(), own.Text("s12"));
+    ctx.downloadCancel = false;
+    if (!error.empty()) return error;
+    WindowProgress progress(window, own.Text("s10"));
+    error = HttpDownload(hidden ? nullptr : window, url, target, &progress, ctx.downloadCancel).error;
+    WaitPumping(300, 0);
+    ProgressUpdate(0, 0, 10, 1);
+    WaitPumping(700, 0);
+    return error;
+}
+
+std::string CheckToken(const TGFileInfo& own, const std::string& target, const std::string& url) {
+    const TGFileInfo file(target);
+    return TokenError(own.InternetItem(internet_item::kToken, true), file.InternetItem(internet_item::kToken, true),
+                      ReadFilePart(target, 10000, 0), url);
+}
+
+}  // namespace
+
+DriverResult RunInternetSetup(StubContext& ctx, HWND window, const std::string& extractionFolder,
+                              const std::string& base, const std::string& setupFileName, bool hidden) {
+    const TGFileInfo& own = ctx.package;
+    const std::string url = SetupFileUrl(base, setupFileName);
+    std::string target = WithBackslash(base, true) + setupFileName;
+    bool downloaded = false;
+    std::string error;
+    if (!FileExists(target)) {
+        target = TempDir(true) + setupFileName;
+        error = FetchSetupFile(ctx, window, hidden, url, target);
+        downloaded = error.empty();
+    }
+    StdOutLine("InternetSetup: " + target + " error=" + error);
+    if (error.empty()) error = CheckToken(own, target, url);
+    DriverResult result;
+    if (error.empty())
+        result = RunExtractionDriver(ctx, window, DriverInputs{extractionFolder, target, "", !hidden, ctx.commandTail});
+    else if (error == kDeclined)
+        result.outcome = SetupOutcome::Declined;
+    // A file beside the stub is the user's; only a download is removed.
+    if (downloaded) DeleteFileA(target.c_str());
+    if (ShowsErrorBox(error)) ErrorBox(nullptr, error, own.Text("Error"), own.Charset(), own.Text("BtnText"));
+    return result;
+}
+
+void WriteInternetAgentCopy(const std::string& ownPath, const std::string& folder, const std::string& name) {
+    const std::string image = InternetAgentImage(ReadFilePart(ownPath, 0, 0));
+    WriteFileData(folder + "\\" + name, image, FileDateOf(ownPath), false, nullptr);
+}
+
+}  // namespace rv

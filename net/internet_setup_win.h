@@ -1,0 +1,22 @@
+// The internet setup: fetches the setup file (or takes the one beside the
+// stub), checks that it carries the stub's token, runs it through the
+// extraction driver and removes what it downloaded.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "package/driver_win.h"
+#include "stub/stub_context.h"
+
+namespace rv {
+
+DriverResult RunInternetSetup(StubContext& ctx, HWND window, const std::string& extractionFolder,
+                              const std::string& base, const std::string& setupFileName, bool hidden);
+
+// Writes the stub's own image, marked as the update program, into folder
+// under name, with the stub's file time.
+void WriteInternetAgentCopy(const std::string& ownPath, const std::string& folder, const std::string& name);
+
+}  // namespace rv
