@@ -35,12 +35,24 @@ HWND BoxOf(DWORD thread) {
     return found;
 }
 
+size_t ButtonCount(HWND box) {
+    size_t n = 0;
+    for (HWND b = FindWindowExA(box, nullptr, "Button", nullptr); b; b = FindWindowExA(box, b, "Button", nullptr)) ++n;
+    return n;
+}
+
+// The box shows before its buttons are all made: with buttons, it counts
+// as complete once their number holds still.
 HWND WaitForBox(DWORD thread, bool withButtons) {
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < kBoxWaitMs) {
         HWND box = BoxOf(thread);
-        if (box && IsWindowVisible(box) && (!withButtons || FindWindowExA(box, nullptr, "Button", nullptr)))
-            return box;
+        if (box && IsWindowVisible(box)) {
+            if (!withButtons) return box;
+            const size_t seen = ButtonCount(box);
+            Sleep(50);
+            if (seen > 0 && ButtonCount(box) == seen) return box;
+        }
         Sleep(10);
     }
     return nullptr;
