@@ -155,14 +155,6 @@ bool WriteFileData(const std::string& fileName, const std::string& data, uint32_
     return ok;
 }
 
-bool WriteFileBytes(const std::string& fileName, const void* data, size_t size, uint32_t fileDate, bool append) {
-    KernelHandle file = OpenForWrite(fileName, append);
-    if (!file) return false;
-    const bool ok = WriteAll(file.get(), static_cast<const char*>(data), size, 0x100000, nullptr);
-    if (ok && fileDate != 0) SetFileDate(file.get(), fileDate);
-    return ok;
-}
-
 bool AppendText(const std::string& fileName, const std::string& text, uint32_t fileDate) {
     KernelHandle file = OpenForAppend(fileName);
     if (!file) return false;
@@ -266,8 +258,6 @@ bool EjectCD(const std::string& path) {
 }
 
 void SetNotifyOwner(HWND window, UINT message) { Owner() = NotifyTarget{window, message}; }
-HWND NotifyOwnerWindow() { return Owner().window; }
-UINT NotifyOwnerMessage() { return Owner().message; }
 
 void NotifyOwner(WPARAM wParam, LPARAM lParam) {
     const NotifyTarget& owner = Owner();

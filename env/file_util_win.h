@@ -37,7 +37,6 @@ public:
 // time; 0 leaves the time as written.
 bool WriteFileData(const std::string& fileName, const std::string& data, uint32_t fileDate, bool append,
                    WriteProgress* progress);
-bool WriteFileBytes(const std::string& fileName, const void* data, size_t size, uint32_t fileDate, bool append);
 bool AppendText(const std::string& fileName, const std::string& text, uint32_t fileDate);
 bool SetFileDate(HANDLE file, uint32_t fileDate);
 uint32_t FileDateOf(const std::string& fileName);
@@ -51,8 +50,6 @@ bool SelfDeleteBatch(bool removeFolder, bool shortNames);
 bool EjectCD(const std::string& path);
 
 void SetNotifyOwner(HWND window, UINT message);
-HWND NotifyOwnerWindow();
-UINT NotifyOwnerMessage();
 void NotifyOwner(WPARAM wParam, LPARAM lParam);
 
 void SetProgressBars(HWND main, HWND activity);
