@@ -14,18 +14,6 @@ AgentDescriptors DescriptorsOf(const StubContext& ctx) {
 }
 }  // namespace
 
-void AgentTimerStep(StubContext& ctx, HWND) {
-    AgentState& agent = ctx.agent;
-    if (agent.inTick) return;
-    agent.inTick = true;
-    agent.phase = AgentPhase::Idle;
-    const TickStart start = AdvanceTickCounters(agent);
-    if (start.quit) PostQuitMessage(0);
-    TraceLog(" AutoUpdateTimerCount=" + IntText(agent.timerCount));
-    agent.phase = AgentPhase::Idle;
-    agent.inTick = false;
-}
-
 int32_t AgentMessage(StubContext& ctx, long long code, long long argument) {
     AgentDescriptors files = DescriptorsOf(ctx);
     return HandleAgentMessage(ctx.agent, files.original, files.info, code, argument);

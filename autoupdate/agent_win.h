@@ -1,5 +1,5 @@
-// The update agent inside the "X_" copy's main window: its timer step, the
-// agent messages, and the test mode read from the registry.
+// The update agent inside the "X_" copy's main window: the agent messages
+// and the test mode read from the registry.
 #pragma once
 
 #include <windows.h>
@@ -8,7 +8,6 @@
 
 namespace rv {
 
-void AgentTimerStep(StubContext& ctx, HWND window);
 int32_t AgentMessage(StubContext& ctx, long long code, long long argument);
 // Reads TestMode and TestModeURL when forced or when the last read is old.
 bool CheckTestMode(StubContext& ctx, bool force);

@@ -7,6 +7,7 @@ find_package(Python3 REQUIRED COMPONENTS Interpreter)
 set(WIN_SOURCES
     autoupdate/agent_win.cpp
     autoupdate/descriptors_win.cpp
+    autoupdate/update_cycle_win.cpp
     env/file_util_win.cpp
     env/folders_win.cpp
     env/trace_win.cpp

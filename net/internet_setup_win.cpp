@@ -12,27 +12,6 @@ namespace rv {
 
 namespace {
 
-// The main window's bars follow the transfer; its status line shows the
-// download text with the count and rate below it.
-class WindowProgress : public DownloadProgress {
-public:
-    WindowProgress(HWND window, const std::string& title) : window_(window), title_(title) {}
-    void Start(int range, int position, const std::string& text) override {
-        ProgressUpdate(0, position, range, 1);
-        Show(text);
-    }
-    void Step(const std::string& text) override {
-        ProgressUpdate(1, 0, 0, 0);
-        Show(text);
-    }
-
-private:
-    void Show(const std::string& text) { SetStatusLine(window_, title_ + "\n" + text); }
-
-    HWND window_;
-    std::string title_;
-};
-
 bool AskToDownload(const TGFileInfo& own) {
     const std::string question = DownloadQuestion(own.Text("s11"), own.InternetItem(internet_item::kSize));
     return ConfirmYesNo(nullptr, question, own.Text("Confirm"), own.Charset(), own.Text("BtnText"));

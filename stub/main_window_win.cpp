@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "autoupdate/agent_win.h"
+#include "autoupdate/update_cycle_win.h"
 #include "env/file_util_win.h"
 #include "env/handle.h"
 #include "env/trace_win.h"
@@ -100,7 +101,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_PAINT: OnPaint(window); return 0;
         case WM_TIMER:
             if (ctx.agentMode)
-                AgentTimerStep(ctx, window);
+                AgentTick(ctx, window);
             else
                 RunSetupStartupStep(ctx, window);
             return 0;
@@ -194,5 +195,15 @@ void SetStatusText(HWND main, const std::string& text, const std::string& fontNa
 }
 
 void ShowActivityBar(HWND main, bool show) { ShowWindow(GetDlgItem(main, kActivityId), show ? SW_SHOW : SW_HIDE); }
+
+void WindowProgress::Start(int range, int position, const std::string& text) {
+    ProgressUpdate(0, position, range, 1);
+    Show(text);
+}
+
+void WindowProgress::Step(const std::string& text) {
+    ProgressUpdate(1, 0, 0, 0);
+    Show(text);
+}
 
 }  // namespace rv

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "net/http_win.h"
 #include "stub/stub_context.h"
 
 namespace rv {
@@ -22,5 +23,20 @@ void SetStatusText(HWND main, const std::string& text, const std::string& fontNa
 // Replaces the status text only, in the font that SetStatusText chose.
 void SetStatusLine(HWND main, const std::string& text);
 void ShowActivityBar(HWND main, bool show);
+
+// A transfer's progress in the main window: the bars follow it and the
+// status line shows the title with the count and rate below it.
+class WindowProgress : public DownloadProgress {
+public:
+    WindowProgress(HWND window, const std::string& title) : window_(window), title_(title) {}
+    void Start(int range, int position, const std::string& text) override;
+    void Step(const std::string& text) override;
+
+private:
+    void Show(const std::string& text) { SetStatusLine(window_, title_ + "\n" + text); }
+
+    HWND window_;
+    std::string title_;
+};
 
 }  // namespace rv

@@ -40,18 +40,34 @@ std::string AgentCopyPath(const StubContext& ctx) {
     return FolderOf(ctx.ownPath) + "X_" + FileNameOf(ctx.ownPath);
 }
 
-bool CreateAndRunAgentCopy(const StubContext& ctx, bool copyWasRunning) {
-    TraceLog("CreateAndRun_X_Exe() --- Start");
-    const std::string zz = SwitchValueIn(ctx.commandTail, "/_ZZ=");
-    StdOutLine(" CreateAndRun_X_Exe-1 " + zz);
-    // A second copy would find the first one's window and end at once, and
-    // while it starts, requests forwarded by process could reach it instead
-    // of the running copy: so a running copy is left alone, whatever /_ZZ=.
-    if (copyWasRunning) return copyWasRunning;
-    StdOutLine(" CreateAndRun_X_Exe-2");
+bool AgentCopyRunning(const StubContext& ctx) {
+    const std::string className = AgentCopyClassName(ctx.package.UpdateItem(update_item::kProgramName));
+    return FindWindowA(className.c_str(), nullptr) != nullptr;
+}
+
+void WaitSwitchSeconds(const StubContext& ctx) {
     const long long wait = SwitchNumberIn(ctx.commandTail, "/WAIT=", 0);
     TraceLog("Wait " + IntText(wait) + " SEC");
     if (wait > 0) WaitPumping(static_cast<DWORD>(wait * 1000), 0);
+}
+
+void CreateAndRunAgentCopy(const StubContext& ctx, bool copyWasRunning) {
+    TraceLog("CreateAndRun_X_Exe() --- Start");
+    const std::string zz = SwitchValueIn(ctx.commandTail, "/_ZZ=");
+    StdOutLine(" CreateAndRun_X_Exe-1 " + zz);
+    // "/_ZZ=99" is the agent's own restart: the running copy ends a moment
+    // after it started us, so wait first and take over once it is gone.
+    const bool restartWait = zz == "99" && copyWasRunning;
+    if (restartWait) {
+        WaitSwitchSeconds(ctx);
+        copyWasRunning = AgentCopyRunning(ctx);
+    }
+    // A second copy would find the first one's window and end at once, and
+    // while it starts, requests forwarded by process could reach it instead
+    // of the running copy: so a running copy is left alone.
+    if (copyWasRunning) return;
+    StdOutLine(" CreateAndRun_X_Exe-2");
+    if (!restartWait) WaitSwitchSeconds(ctx);
     const std::string copy = AgentCopyPath(ctx);
     CopyFileA(ctx.ownPath.c_str(), copy.c_str(), FALSE);
     TraceLog("Create X_ File ");
@@ -63,7 +79,6 @@ bool CreateAndRunAgentCopy(const StubContext& ctx, bool copyWasRunning) {
         for (int waited = 0; waited < 3000 && !IsProcessRunning(copy); waited += 200) WaitPumping(200, 0);
     }
     TraceLog("CreateAndRun_X_Exe() --- End");
-    return copyWasRunning;
 }
 
 bool ForwardRequests(const StubContext& ctx, bool copyWasRunning) {
@@ -104,7 +119,7 @@ void DoRunStubWin(StubContext& ctx) {
     const RunModeInputs in = ModeInputs(ctx);
     ctx.className = WindowClassName(in);
     const ModeTests tests = EvaluateModeTests(in);
-    const bool copyRunning = FindWindowA(AgentCopyClassName(in.updateProgramName).c_str(), nullptr) != nullptr;
+    const bool copyRunning = AgentCopyRunning(ctx);
     TraceLog("X_ExeIsRunning=" + BoolText(copyRunning));
     TraceLog("ThisIs_Plain_AutoUpdate_Exe=" + BoolText(tests.plainAgent));
     TraceLog("ThisIs_X_AutoUpdate_Exe=" + BoolText(tests.agentCopy));

@@ -1,6 +1,8 @@
 // A small GUI program for the process tests, driven by its command line:
 //   /LOG="file"    append what it receives to this file ("ready" once its
-//                  windows are up, "WM_CLOSE w l", "WM_QUIT w l")
+//                  windows are up, "WM_CLOSE w l", "WM_QUIT w l"); without
+//                  it, to the program's own path with ".log" added, so that
+//                  a start by another program, with no arguments, is seen too
 //   /OWNED=n       a chain of n titled dialogs: the first owned by the main
 //                  window, each further one by the one before
 //   /EXTRA         one more visible titled window, owning nothing, created last
@@ -23,8 +25,8 @@ constexpr int kTimedExitCode = 4;
 const char kClassName[] = "RvFixtureWindow";
 
 void Log(const std::string& line) {
-    const std::string file = rv::SwitchValue("/LOG=");
-    if (file.empty()) return;
+    std::string file = rv::SwitchValue("/LOG=");
+    if (file.empty()) file = rv::ProgramFile() + ".log";
     const rv::KernelHandle out(CreateFileA(file.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                            OPEN_ALWAYS, 0, nullptr));
     const std::string text = line + "\r\n";

@@ -1,0 +1,313 @@
+"""The update agent under Wine: a product folder with our test product
+(Prod.exe, a window program that logs how it was started and ended), its
+agent (ProdUpdate.exe) and .original descriptor; the publisher's .info
+descriptor and new setup on nginx, or in a folder for test mode. The agent
+shoots on its fourth tick, ends the product, runs the new setup, writes the
+new version, starts the product again and restarts itself."""
+import os
+import re
+import shutil
+import time
+import unittest
+
+from harness import WIN_BIN, StubTestCase, build_package, read, read_bytes, wait_until, win_path
+from servers import NginxServer
+
+TOKEN = "prod-token"
+AGENT_CLASS = ".AutoUpdate.X_ProdUpdate"
+AGENT_KEY = r"HKCU\Software\Corvande\Ravlin\AutoUpdate"
+NOTICE_MESSAGE = 32800
+
+
+def ini_text(sections):
+    lines = []
+    for section, values in sections.items():
+        lines.append("[%s]" % section)
+        lines.extend("%s=%s" % (key, value) for key, value in values.items())
+    return "\r\n".join(lines) + "\r\n"
+
+
+def ini_value(path, section, key):
+    current = None
+    for line in read(path).splitlines():
+        if line.startswith("["):
+            current = line.strip("[]")
+        elif current == section and line.split("=", 1)[0] == key:
+            return line.split("=", 1)[1]
+    return None
+
+
+class UpdateAgent(StubTestCase):
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        cls.nginx = NginxServer()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.nginx.close()
+        super().tearDownClass()
+
+    def setUp(self):
+        super().setUp()
+        self.app = os.path.join(self.work, "app")
+        os.makedirs(self.app)
+        self.agent = os.path.join(self.app, "ProdUpdate.exe")
+        self.product = os.path.join(self.app, "Prod.exe")
+        self.product_log = self.product + ".log"
+        self.trace = os.path.join(self.app, "X_ProdUpdate.log")
+        self.original = os.path.join(self.app, "Prod.original")
+        self.report = os.path.join(self.work, "report.txt")
+        self.folder = "pub%d" % time.monotonic_ns()  # this test's folder on the server
+        shutil.copy(os.path.join(WIN_BIN, "fixture_app.exe"), self.product)
+
+    def tearDown(self):
+        if self.ui("wait", AGENT_CLASS, "100").returncode == 0:
+            self.prefix.run(self.agent, "/STOP=0")
+            self.ui("gone", AGENT_CLASS, "20000")
+        for window in ("RvFixtureWindow",):
+            self.ui("close", window)
+        super().tearDown()
+
+    def ui(self, *args):
+        return self.prefix.run(self.prefix.tool("ui_driver.exe"), *args)
+
+    # --- the product side -------------------------------------------------
+    def install_agent(self, base):
+        project = ('[setup]\nprogram = "setup.exe"\n[package]\nis_agent = true\ndebug_trace = true\n'
+                   '[update]\nagent_settings = "%s"\ndescriptor = "Prod.INFO"\nprogram = "ProdUpdate.exe"\n'
+                   'token = "%s"\n' % (base, TOKEN))
+        shutil.copy(build_package(os.path.join(self.work, "agent"), project, {"setup.exe": b"placeholder"}),
+                    self.agent)
+
+    def write_original(self, **values):
+        sections = {
+            "OriginalSetup": {"ProbeSecondsInterval": "0", "VersionOriginal": "1", "Stamp": "6",
+                              "ProgramName": "Prod"},
+            "Directories": {"TargetDir": win_path(self.app)},
+            "AutoUpdate": {"s15": "Please close PROG_NAME.", "s16": "PROG_NAME is up to date.",
+                           "s17": " Start it again?", "s21": "No update for you.", "s22": "Look for a new Prod?",
+                           "s11": "Download PROG_NAME?", "s14": "Install PROG_NAME?"},
+        }
+        sections["OriginalSetup"].update(values)
+        with open(self.original, "w", newline="") as f:
+            f.write(ini_text(sections))
+
+    def start_product(self):
+        self.prefix.start(self.product)
+        self.assertTrue(wait_until(lambda: "ready" in read(self.product_log), 30), "the product did not start")
+
+    # --- the publisher side -----------------------------------------------
+    def new_setup(self, token=TOKEN, keep_atom=False):
+        parameters = "/REPORT=%s%s" % (win_path(self.report), " /KEEPATOM" if keep_atom else "")
+        project = ('[setup]\nprogram = "setup.exe"\nparameters = "%s"\n[update]\ntoken = "%s"\n'
+                   % (parameters.replace("\\", "\\\\"), token))
+        return read_bytes(build_package(os.path.join(self.work, "new"), project,
+                                        {"setup.exe": read_bytes(os.path.join(WIN_BIN, "test_setup.exe"))}))
+
+    def info(self, base, setup, **values):
+        new_setup = {"DownloadURL_UPDATE": base, "NameOfUpdateFile": "NewSetup.exe",
+                     "SizeOfUpdateFile": str(len(setup)), "VersionNew": "2", "Stamp": "7",
+                     "ShutDownMethod": "Using WM_CLOSE", "RestartProcess": "1", "ProgramName": "Prod",
+                     "RunningProcess": "<InstallDir>Prod.exe"}
+        new_setup.update(values)
+        return ini_text({"NewSetup": new_setup}).encode("latin-1")
+
+    def publish(self, setup=None, **values):
+        """Puts the new setup and its .info on nginx; returns the base URL."""
+        setup = setup if setup is not None else self.new_setup()
+        base = self.nginx.url(self.folder)
+        self.nginx.put("/%s/NewSetup.exe" % self.folder, setup, 1700000000)
+        self.nginx.put("/%s/Prod.INFO" % self.folder, self.info(base, setup, **values), 1700000000)
+        return base
+
+    def requests(self):
+        """The files of this test's folder that the agent asked for, each once
+        (a size query and a transfer are requests of their own)."""
+        paths = []
+        for path, _ in self.nginx.requests():
+            if path.startswith("/%s/" % self.folder) and path not in paths:
+                paths.append(path)
+        return paths
+
+    # --- running the agent ------------------------------------------------
+    def start_agent(self, *args):
+        self.assertEqual(self.prefix.run(self.agent, *args).returncode, 0)
+        self.assertEqual(self.ui("wait", AGENT_CLASS, "20000").returncode, 0, "the agent's window")
+
+    def wait_trace(self, fragment, timeout=60):
+        if not wait_until(lambda: fragment in read(self.trace), timeout):
+            steps = [line for line in read(self.trace).splitlines() if "AutoUpdateTimerCount=" not in line
+                     and "ShotTimeStatus=0" not in line]
+            self.fail("%r not traced:\n%s" % (fragment, "\n".join(steps[-60:])))
+
+    def version_original(self):
+        return ini_value(self.original, "OriginalSetup", "VersionOriginal")
+
+    def box(self, cls="VMsgBox", timeout="60000"):
+        """Waits for a message box and returns its text."""
+        self.assertEqual(self.ui("wait", cls, timeout).returncode, 0, "no box:\n%s" % read(self.trace)[-2000:])
+        time.sleep(0.5)
+        return self.ui("text", cls).stdout
+
+    def answer(self, button):
+        self.assertEqual(self.ui("click", "VMsgBox", button).returncode, 0, button)
+        self.assertEqual(self.ui("gone", "VMsgBox", "10000").returncode, 0)
+
+    # --- the tests --------------------------------------------------------
+    def test_update_over_http_ends_runs_restarts_and_notifies(self):
+        self.install_agent(self.publish())
+        self.write_original()
+        self.start_product()
+        handle_file = os.path.join(self.work, "reply.handle")
+        reply_log = os.path.join(self.work, "reply.log")
+        reply = self.prefix.start(self.prefix.tool("reply_window.exe"), handle_file, reply_log, "120")
+        self.assertTrue(wait_until(lambda: os.path.getsize(handle_file) > 0 if os.path.exists(handle_file) else 0,
+                                   30))
+        # A start delay leaves time to register the client window first.
+        self.start_agent("/DELAY=8")
+        self.prefix.run(self.agent, "/WM_MSG=%s:%d" % (read(handle_file).strip(), NOTICE_MESSAGE))
+        self.assertTrue(wait_until(lambda: "%d 51 1125" % NOTICE_MESSAGE in read(reply_log), 20))
+
+        self.wait_trace("PerformAutoUpdate() - END    Result=TRUE")
+        self.assertEqual(self.requests(), ["/%s/Prod.INFO" % self.folder, "/%s/NewSetup.exe" % self.folder])
+        self.assertIn('/OriginalInfoFile="%s"' % win_path(os.path.join(self.app, "Prod.INFO")), read(self.report))
+        self.assertIn("WM_CLOSE 15 255", read(self.product_log))
+        self.assertEqual(self.version_original(), "2")
+        self.assertEqual(ini_value(self.original, "OriginalSetup", "Stamp"), "7")
+        self.assertFalse(os.path.exists(os.path.join(self.app, "NewSetup.exe")), "the setup stayed")
+        # Started again by the agent, with no arguments.
+        self.assertTrue(wait_until(lambda: read(self.product_log).count("ready") == 2, 30), read(self.product_log))
+
+        notices = re.findall(r"^%d (4\d) (\d)$" % NOTICE_MESSAGE, read(reply_log), re.M)
+        self.assertEqual(notices, [("40", "1"), ("40", "2"), ("41", "1"), ("41", "2"), ("42", "1"), ("42", "2")])
+
+        # The agent restarts itself through the update program, which waits
+        # for it to end; the new copy has seen this edition already.
+        self.wait_trace(".. WinExec - %s /_ZZ=99 /WAIT=10 /TRANSIENT=|255|255|255|255|255|255|"
+                        % win_path(self.agent))
+        self.wait_trace("GetOkToPerformAU = 2 - Too early for retesting", 60)
+        self.assertEqual(self.ui("wait", AGENT_CLASS, "5000").returncode, 0, "no agent after the restart")
+        reply.kill()
+        reply.wait()
+
+    def test_shutdown_methods(self):
+        cases = [("Using WM_QUIT", "WM_QUIT 15 255"), ("Using Terminate Process", None),
+                 ("Issue a Message Box", None), ("Don't Shut Down", None)]
+        for method, logged in cases:
+            with self.subTest(method=method):
+                self.folder = "pub%d" % time.monotonic_ns()
+                self.install_agent(self.publish(ShutDownMethod=method))
+                self.write_original()
+                os.path.exists(self.product_log) and os.remove(self.product_log)
+                os.path.exists(self.report) and os.remove(self.report)
+                self.start_product()
+                # A budget of ticks keeps the agent from restarting itself.
+                self.start_agent("/STOP=40")
+                if method == "Issue a Message Box":
+                    self.assertIn("Please close Prod.exe.", self.box())
+                    self.ui("close", "RvFixtureWindow")
+                    self.answer("&OK")
+                self.wait_trace("PerformAutoUpdate() - END    Result=TRUE")
+                # Probing once, on the fourth tick.
+                counts = re.findall(r"AutoUpdateTimerCount=(-?\d+)\r\n(.*ShotTimeStatus=\d)?", read(self.trace))
+                self.assertEqual(counts[:4], [("-2", ""), ("-1", ""), ("0", ""), ("1", " ShotTimeStatus=2")])
+                self.assertIn("Method: " + method, read(self.trace))
+                self.assertTrue(os.path.exists(self.report), "the setup did not run")
+                log = read(self.product_log)
+                if logged:
+                    self.assertIn(logged, log)
+                if method == "Don't Shut Down":
+                    # Still the first product; nothing restarted.
+                    self.assertEqual(log.count("ready"), 1)
+                    self.assertEqual(self.ui("wait", "RvFixtureWindow", "1000").returncode, 0)
+                    self.ui("close", "RvFixtureWindow")
+                else:
+                    self.assertTrue(wait_until(lambda: read(self.product_log).count("ready") == 2, 30), log)
+                    self.ui("close", "RvFixtureWindow")
+                self.assertNotIn("ReStartAutoUpdateExe() - Start\r\n.. WinExec", read(self.trace))
+                self.prefix.run(self.agent, "/STOP=0")
+                self.assertEqual(self.ui("gone", AGENT_CLASS, "20000").returncode, 0)
+
+    def test_failed_checks_are_quiet_and_a_user_check_tells_why(self):
+        # The installed version is already the new one: "not higher", no box.
+        self.install_agent(self.publish())
+        self.write_original(VersionOriginal="2")
+        self.start_agent("/STOP=8")
+        self.wait_trace("GetOkToPerformAU = 3 - New version is not higher then old version")
+        self.assertNotEqual(self.ui("wait", "VMsgBox", "2000").returncode, 0, "a box for a quiet check")
+        self.assertEqual(self.ui("gone", AGENT_CLASS, "30000").returncode, 0)
+
+        # A check the user asked for: the confirmation first (No: nothing is fetched) ...
+        before = len(self.nginx.requests())
+        self.start_agent("/TEST=2")
+        self.assertIn("Look for a new Prod?", self.box())
+        self.answer("&No")
+        self.assertEqual(self.ui("gone", AGENT_CLASS, "30000").returncode, 0)
+        self.assertEqual(self.nginx.requests()[before:], [])
+
+        # ... then Yes: the check runs and the user learns that nothing is new.
+        self.start_agent("/TEST=2")
+        self.box()
+        self.answer("&Yes")
+        self.assertIn("No update for you.", self.box())
+        self.answer("&OK")
+        fetched = {path for path, _ in self.nginx.requests()[before:]}
+        self.assertEqual(fetched, {"/%s/Prod.INFO" % self.folder})
+
+    def test_download_question_bad_token_and_failed_setup(self):
+        self.install_agent(self.publish(RequestConfirmationBeforeDownload="1"))
+        self.write_original()
+        self.start_agent("/STOP=40")
+        self.assertIn("Download Prod?", self.box())
+        self.answer("&No")
+        self.wait_trace("PerformAutoUpdate() - START")
+        self.assertEqual(self.requests(), ["/%s/Prod.INFO" % self.folder])
+        self.prefix.run(self.agent, "/STOP=0")
+        self.assertEqual(self.ui("gone", AGENT_CLASS, "20000").returncode, 0)
+
+        # A setup of another product: one error box, the download is deleted, nothing runs.
+        self.folder = "pub%d" % time.monotonic_ns()
+        self.install_agent(self.publish(self.new_setup(token="other")))
+        self.start_agent("/STOP=40")
+        self.assertIn("Bad Secret Token!", self.box())
+        self.answer("&OK")
+        self.wait_trace("PerformAutoUpdate() - END    Result=FALSE")
+        self.assertFalse(os.path.exists(os.path.join(self.app, "NewSetup.exe")))
+        self.assertFalse(os.path.exists(self.report))
+        self.assertEqual(self.version_original(), "1")
+        self.prefix.run(self.agent, "/STOP=0")
+        self.assertEqual(self.ui("gone", AGENT_CLASS, "20000").returncode, 0)
+
+        # A setup that does not complete leaves the installed version as it was.
+        self.folder = "pub%d" % time.monotonic_ns()
+        self.install_agent(self.publish(self.new_setup(keep_atom=True)))
+        self.start_agent("/STOP=40")
+        self.wait_trace("PerformAutoUpdate() - END    Result=FALSE")
+        self.assertTrue(os.path.exists(self.report), "the setup did not run")
+        self.assertEqual(self.version_original(), "1")
+
+    def test_test_mode_copies_from_a_folder(self):
+        published = os.path.join(self.work, "published")
+        os.makedirs(published)
+        setup = self.new_setup()
+        with open(os.path.join(published, "NewSetup.exe"), "wb") as f:
+            f.write(setup)
+        with open(os.path.join(published, "Prod.INFO"), "wb") as f:
+            f.write(self.info(win_path(published), setup, ShutDownMethod="Don't Shut Down"))
+        self.install_agent("http://127.0.0.1:9/nowhere")
+        self.write_original()
+        for name, value in (("TestMode", "1"), ("TestModeURL", win_path(published))):
+            self.prefix.run("reg", "add", AGENT_KEY, "/v", name, "/d", value, "/f")
+        try:
+            self.start_agent("/STOP=40")
+            self.wait_trace("PerformAutoUpdate() - END    Result=TRUE")
+        finally:
+            self.prefix.run("reg", "delete", AGENT_KEY, "/f")
+        self.assertIn("TestMode=TRUE", read(self.trace))
+        self.assertTrue(os.path.exists(self.report))
+        self.assertEqual(self.version_original(), "2")
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
