@@ -1,10 +1,13 @@
 #include "builder/build_command.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
+#include "autoupdate/descriptors.h"
 #include "builder/cli_error.h"
 #include "builder/file_list.h"
+#include "builder/ini_text.h"
 #include "builder/language_file.h"
 #include "builder/parallel_compress.h"
 #include "builder/time_stamp.h"
@@ -28,14 +31,8 @@ constexpr size_t kRecordContentLimit = 1 << 20;
 
 // The salt comes from the value itself, so the same project always gives the
 // same stored text while different tokens get different keys.
-unsigned SaltOf(const std::string& value, unsigned item) {
-    unsigned h = 2166136261u ^ item;
-    for (unsigned char c : value) h = (h ^ c) * 16777619u;
-    return h;
-}
-
 std::string ScrambledOrEmpty(const std::string& token, unsigned item) {
-    return token.empty() ? std::string() : ScrambleItem(token, SaltOf(token, item));
+    return token.empty() ? std::string() : ScrambleItem(token, StableHash(token, item));
 }
 
 std::string BarList(const std::vector<std::string>& items, const char* block) {
@@ -187,6 +184,29 @@ private:
     BuildSummary& summary_;
 };
 
+// The .original descriptor goes in beside the product's files, so that the
+// product's setup installs it with the agent that extraction writes.
+void AddOriginalDescriptor(const Project& p, int64_t timeStamp, const fs::path& staging, std::vector<SourceFile>& files) {
+    const std::string name = OriginalFileName(p.update.descriptorName);
+    if (!IsSafeRelativeName(name) || name.find('\\') != std::string::npos)
+        throw CliError(kExitInput, "[update] descriptor: '" + name + "' cannot be stored as a file name");
+    for (const SourceFile& f : files)
+        if (SameText(f.storedName, name))
+            throw CliError(kExitInput, f.path + ": the source folder already holds " + name +
+                                           ", which [update.original] writes");
+    SourceFile f;
+    f.path = (staging / "descriptor" / name).string();
+    f.storedName = name;
+    f.fileTime = DosFileTimeOf(DateTimeFromSeconds(timeStamp));
+    std::error_code ec;
+    fs::create_directories(staging / "descriptor", ec);
+    const std::string text = IniText(p.update.original);
+    if (!WriteWholeFile(f.path, text)) throw CliError(kExitIo, f.path + ": cannot write");
+    f.size = text.size();
+    const auto byName = [](const SourceFile& a, const SourceFile& b) { return a.storedName < b.storedName; };
+    files.insert(std::upper_bound(files.begin(), files.end(), f, byName), f);
+}
+
 void RemoveStaleVolumes(const std::string& output, size_t written) {
     std::error_code ec;
     const std::string base = VolumeBaseName(output);
@@ -213,8 +233,16 @@ std::vector<std::string> MoveIntoPlace(const std::vector<std::string>& staged, c
 
 }  // namespace
 
+unsigned StableHash(const std::string& value, unsigned seed) {
+    unsigned h = 2166136261u ^ seed;
+    for (unsigned char c : value) h = (h ^ c) * 16777619u;
+    return h;
+}
+
+std::string StoredUpdateToken(const std::string& token) { return ScrambledOrEmpty(token, 3); }
+
 std::string MakeUpdateBlock(const UpdateSettings& u) {
-    return BarList({u.agentSettings, u.descriptorName, u.programName, ScrambledOrEmpty(u.token, 3),
+    return BarList({u.agentSettings, u.descriptorName, u.programName, StoredUpdateToken(u.token),
                     u.background ? "1" : "0"},
                    "update");
 }
@@ -230,9 +258,10 @@ BuildSummary BuildPackage(const Project& project, const BuildOptions& options) {
     if (!options.outputOverride.empty()) p.output = options.outputOverride;
     if (p.output.empty()) throw CliError(kExitInput, "no output: set 'output' in the project or pass -o");
     const PackageSettings settings = SettingsOf(p, options);
-    const std::vector<SourceFile> files = FilesOf(p, options);
+    std::vector<SourceFile> files = FilesOf(p, options);
     const fs::path output(p.output);
     StagingFolder staging(output);
+    if (!p.update.original.empty()) AddOriginalDescriptor(p, settings.timeStamp, staging.path(), files);
     BuildSummary summary;
     {
         // Spanned over removable disks: the stub started from the first disk

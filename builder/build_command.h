@@ -31,7 +31,14 @@ struct BuildSummary {
 // into place at the end. Throws CliError.
 BuildSummary BuildPackage(const Project& project, const BuildOptions& options);
 
+// A hash of `value` (FNV-1a from `seed`) for what must be chosen
+// deterministically: token salts, scrambling keys, descriptor stamps.
+unsigned StableHash(const std::string& value, unsigned seed);
+
 // The update and internet blocks of a project, their tokens scrambled.
+// StoredUpdateToken is the update block's token item, also the form the
+// agent reads from an inform file.
+std::string StoredUpdateToken(const std::string& token);
 std::string MakeUpdateBlock(const UpdateSettings& u);
 std::string MakeInternetBlock(const InternetSettings& i);
 

@@ -4,6 +4,7 @@
 #include "builder/cli_error.h"
 #include "builder/examine.h"
 #include "builder/project.h"
+#include "builder/publish.h"
 #include "builder/report.h"
 #include "ui/text.h"
 
@@ -21,11 +22,15 @@ Commands:
   extract FILE -o DIR [--json]
                      write the files into DIR, with their stored times
   info FILE [--json]     the settings of the blocks and the trailer
+  publish PUBLISH.toml [-o DIR] [--json]
+                     write an update edition into DIR: the .INFO descriptor,
+                     a copy of the new setup and, for news, the inform file
 FILE is a setup file or the first volume of a spanned one (Setup.exe or
 Setup.exe.001); further volumes are found beside it.
 
 Options:
-  -o PATH      build: the output file (overrides 'output'); extract: the folder
+  -o PATH      build: the output file (overrides 'output'); extract, publish:
+               the folder
   --stub PATH  build: the stub image (overrides 'stub')
   -j N         build: compress on N threads (default: every core)
   --json       machine-readable output; failures too, as {"ok": false, ...}
@@ -51,10 +56,21 @@ Project keys (TOML; relative paths are taken from the project file's folder):
                 spanned_over_disks, write_agent, is_agent = true|false
   [update]      agent_settings, descriptor, program = "TEXT"
                 token = "TEXT" (stored scrambled)   background = true|false
+  [update.original]  the .original descriptor, added to the package's files:
+                VersionOriginal (required), ProbeSecondsInterval,
+                ReAskSecondsInterval, CharSet, FontSize = INTEGER;
+                ProgramName, TargetDir, SharedDir, AuxiliaryDir, StartUpLink,
+                CheckforNewUpdateLink, BtnText, Error, Confirm, Attention,
+                FontName, s2 ... s35 = "TEXT"
   [internet]    makes an internet setup:
                 base_url, setup_file = "TEXT" (required)
                 always_download = true|false   token = "TEXT" (scrambled)
                 size = BYTES   confirm_download = true|false
+
+Publish keys: descriptor = "NAME.INFO", token = "TEXT" (the product's),
+  setup_file = "PATH" (the new setup), output = "DIR"; tables [NewSetup],
+  [General], [AutoInform] with the .INFO keys, and in [AutoInform]
+  body = "TEXT" or body_file = "PATH" for the news text.
 
 Environment: SOURCE_DATE_EPOCH, when set, is the build time (read as UTC)
 and the latest file time stored, for reproducible builds.
@@ -128,6 +144,8 @@ void Run(const Arguments& a, const Environment& env, std::ostream& out) {
         PrintExtract(out, ExtractPackage(OnlyFile(a), a.output), a.output, f);
     } else if (a.command == "info") {
         PrintInfo(out, ReadSettings(OnlyFile(a)), f);
+    } else if (a.command == "publish") {
+        PrintPublish(out, Publish(LoadPublishProject(OnlyFile(a)), a.output), f);
     } else {
         throw CliError(kExitUsage, a.command.empty() ? "no command given" : "unknown command " + a.command);
     }

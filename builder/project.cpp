@@ -1,118 +1,14 @@
 #include "builder/project.h"
 
-#include <toml++/toml.h>
-
-#include <filesystem>
-#include <initializer_list>
-#include <system_error>
-
 #include "builder/cli_error.h"
+#include "builder/descriptor_fields.h"
+#include "builder/table_reader.h"
 #include "format/records.h"
 #include "ui/text.h"
 
 namespace rv::builder {
 
 namespace {
-
-namespace fs = std::filesystem;
-
-// Reads one table of the project, naming the file, the line and the full key
-// in every complaint.
-class TableReader {
-public:
-    TableReader(const std::string& file, const toml::table& table, std::string prefix)
-        : file_(file), table_(table), prefix_(std::move(prefix)) {}
-
-    // Unknown keys are refused so that a misspelt key is not silently ignored.
-    void AllowOnly(std::initializer_list<const char*> keys) const {
-        for (const auto& [key, node] : table_) {
-            bool known = false;
-            for (const char* k : keys) known = known || key.str() == k;
-            if (!known) Fail(node, "unknown key '" + Name(std::string(key.str())) + "'");
-        }
-    }
-
-    std::optional<std::string> String(const char* key) const { return Get<std::string>(key, "a string"); }
-    std::optional<bool> Bool(const char* key) const { return Get<bool>(key, "true or false"); }
-
-    std::optional<int64_t> Integer(const char* key, int64_t low, int64_t high) const {
-        const std::optional<int64_t> v = Get<int64_t>(key, "an integer");
-        if (v && (*v < low || *v > high))
-            Fail(*table_.get(key), "'" + Name(key) + "' must be from " + IntText(low) + " to " + IntText(high));
-        return v;
-    }
-
-    std::string RequiredString(const char* key) const {
-        const std::optional<std::string> v = String(key);
-        if (!v) throw CliError(kExitInput, file_ + ": missing key '" + Name(key) + "'");
-        return *v;
-    }
-
-    std::optional<TableReader> Table(const char* key) const {
-        const toml::node* node = table_.get(key);
-        if (!node) return std::nullopt;
-        if (!node->is_table()) Fail(*node, "'" + Name(key) + "' must be a table");
-        return TableReader(file_, *node->as_table(), Name(key));
-    }
-
-    std::vector<std::string> StringArray(const char* key) const {
-        std::vector<std::string> out;
-        const toml::node* node = table_.get(key);
-        if (!node) return out;
-        const std::string wrong = "'" + Name(key) + "' must be an array of strings";
-        if (!node->is_array()) Fail(*node, wrong);
-        for (const toml::node& item : *node->as_array()) {
-            if (!item.is_string()) Fail(item, wrong);
-            out.push_back(item.as_string()->get());
-        }
-        return out;
-    }
-
-    std::optional<int64_t> LocalTimeStamp(const char* key) const {
-        const toml::node* node = table_.get(key);
-        if (!node) return std::nullopt;
-        if (!node->is_date_time() || node->as_date_time()->get().offset)
-            Fail(*node, "'" + Name(key) + "' must be a local date-time such as 2024-06-01T12:00:00");
-        const toml::date_time dt = node->as_date_time()->get();
-        DateTime t;
-        t.year = dt.date.year;
-        t.month = dt.date.month;
-        t.day = dt.date.day;
-        t.hour = dt.time.hour;
-        t.minute = dt.time.minute;
-        t.second = dt.time.second;
-        return SecondsSince1899(t);
-    }
-
-    const toml::node& Node(const char* key) const { return *table_.get(key); }
-
-    [[noreturn]] void Fail(const toml::node& node, const std::string& what) const {
-        throw CliError(kExitInput, file_ + ":" + IntText(node.source().begin.line) + ": " + what);
-    }
-
-private:
-    std::string Name(const std::string& key) const { return prefix_.empty() ? key : prefix_ + "." + key; }
-
-    template <typename T>
-    std::optional<T> Get(const char* key, const char* kind) const {
-        const toml::node* node = table_.get(key);
-        if (!node) return std::nullopt;
-        const std::optional<T> v = node->value_exact<T>();
-        if (!v) Fail(*node, "'" + Name(key) + "' must be " + kind);
-        return v;
-    }
-
-    const std::string& file_;
-    const toml::table& table_;
-    std::string prefix_;
-};
-
-// Relative paths in a project are taken from the project file's folder, so
-// that a build works from any current folder.
-std::string FromProjectFolder(const std::string& projectPath, const std::string& path) {
-    if (path.empty() || fs::path(path).is_absolute()) return path;
-    return (fs::path(projectPath).parent_path() / path).lexically_normal().string();
-}
 
 void ReadSetup(const TableReader& t, Project& p) {
     t.AllowOnly({"program", "parameters"});
@@ -143,12 +39,28 @@ void ReadPackage(const TableReader& t, Project& p) {
 }
 
 void ReadUpdate(const TableReader& t, UpdateSettings& u) {
-    t.AllowOnly({"agent_settings", "descriptor", "program", "token", "background"});
+    t.AllowOnly({"agent_settings", "descriptor", "program", "token", "background", "original"});
     u.agentSettings = t.String("agent_settings").value_or("");
     u.descriptorName = t.String("descriptor").value_or("");
     u.programName = t.String("program").value_or("");
     u.token = t.String("token").value_or("");
     u.background = t.Bool("background").value_or(false);
+    if (auto o = t.Table("original")) {
+        if (u.descriptorName.empty()) t.Fail(t.Node("original"), "'update.original' needs 'update.descriptor'");
+        u.original = ReadDescriptorFields(*o, OriginalFields());
+    }
+}
+
+// An agent is found by its file name, the update block's program item: a
+// package that is or writes an agent without one would never run as one.
+void CheckAgentName(const TableReader& t, const Project& p) {
+    if (!p.update.programName.empty()) return;
+    const struct {
+        const char* key;
+        bool on;
+    } flags[] = {{"write_agent", p.writeAgent}, {"is_agent", p.isAgent}};
+    for (const auto& f : flags)
+        if (f.on) t.Fail(t.Table("package")->Node(f.key), std::string("'package.") + f.key + "' needs 'update.program'");
 }
 
 InternetSettings ReadInternet(const TableReader& t) {
@@ -164,21 +76,10 @@ InternetSettings ReadInternet(const TableReader& t) {
     return i;
 }
 
-toml::table ParseFile(const std::string& path) {
-    std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) throw CliError(kExitInput, path + ": cannot open the project file");
-    try {
-        return toml::parse_file(path);
-    } catch (const toml::parse_error& e) {
-        const std::string where = e.source().begin.line ? ":" + IntText(e.source().begin.line) : "";
-        throw CliError(kExitInput, path + where + ": " + std::string(e.description()));
-    }
-}
-
 }  // namespace
 
 Project LoadProject(const std::string& path) {
-    const toml::table root = ParseFile(path);
+    const toml::table root = ParseTomlFile(path);
     const TableReader t(path, root, "");
     t.AllowOnly({"stub", "source", "output", "languages", "time_stamp", "setup", "compression", "package",
                  "update", "internet"});
@@ -192,10 +93,16 @@ Project LoadProject(const std::string& path) {
     if (auto k = t.Table("package")) ReadPackage(*k, p);
     if (auto u = t.Table("update")) ReadUpdate(*u, p.update);
     if (auto i = t.Table("internet")) p.internet = ReadInternet(*i);
-    // An internet setup carries no files of its own, so it needs no folder.
+    // An internet setup and an agent carry no files of their own, so they
+    // need no folder.
     const bool downloadsOnly = p.internet && !p.internet->fullSetup;
-    p.sourceDir =
-        FromProjectFolder(path, downloadsOnly ? t.String("source").value_or("") : t.RequiredString("source"));
+    const bool noFiles = downloadsOnly || p.isAgent;
+    p.sourceDir = FromProjectFolder(path, noFiles ? t.String("source").value_or("") : t.RequiredString("source"));
+    CheckAgentName(t, p);
+    if (noFiles && !p.update.original.empty())
+        t.Fail(t.Table("update")->Node("original"),
+               "'update.original' goes into the files that the product's setup installs, which neither an "
+               "internet setup nor an agent extracts");
     return p;
 }
 

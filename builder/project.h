@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "builder/ini_text.h"
+
 namespace rv::builder {
 
 struct UpdateSettings {
@@ -14,6 +16,9 @@ struct UpdateSettings {
     std::string programName;
     std::string token;  // plain; stored scrambled
     bool background = false;
+    // [update.original]: the .original descriptor that goes into the
+    // package beside the product's files; empty for none.
+    std::vector<IniValue> original;
 };
 
 struct InternetSettings {

@@ -204,6 +204,19 @@ void PrintInfo(std::ostream& out, const PackageContents& c, Format f) {
     if (t.blockCount > 2) TextBlock(out, "internet", c.internetBlock, kInternetItems);
 }
 
+void PrintPublish(std::ostream& out, const PublishSummary& s, Format f) {
+    if (f == Format::Json) {
+        JsonWriter j(out);
+        j.BeginObject().Key("ok").Bool(true).Key("folder").String(s.folder).Key("info").String(s.infoPath);
+        j.Key("stamp").Number(s.stamp).Key("setup").String(s.setupPath).Key("setup_size").Unsigned(s.setupSize);
+        j.Key("inform").String(s.informPath).Key("inform_size").Unsigned(s.informSize).EndObject();
+        return;
+    }
+    out << s.infoPath << ": Stamp " << s.stamp << '\n';
+    if (!s.setupPath.empty()) out << s.setupPath << ": " << s.setupSize << " bytes\n";
+    if (!s.informPath.empty()) out << s.informPath << ": " << s.informSize << " bytes\n";
+}
+
 void PrintError(std::ostream& out, const std::string& message) {
     JsonWriter j(out);
     j.BeginObject().Key("ok").Bool(false).Key("error").String(message).EndObject();

@@ -6,6 +6,7 @@
 
 #include "builder/build_command.h"
 #include "builder/examine.h"
+#include "builder/publish.h"
 
 namespace rv::builder {
 
@@ -16,6 +17,7 @@ void PrintList(std::ostream& out, const PackageContents& c, Format f);
 void PrintVerify(std::ostream& out, const PackageContents& c, Format f);
 void PrintExtract(std::ostream& out, const PackageContents& c, const std::string& folder, Format f);
 void PrintInfo(std::ostream& out, const PackageContents& c, Format f);
+void PrintPublish(std::ostream& out, const PublishSummary& s, Format f);
 void PrintError(std::ostream& out, const std::string& message);  // JSON form of a failure
 
 }  // namespace rv::builder

@@ -23,7 +23,7 @@ bool UtcTime(std::time_t t, std::tm& out) {
 #endif
 }
 
-int64_t SecondsSince1899Of(const std::tm& tm) {
+DateTime DateTimeOf(const std::tm& tm) {
     DateTime d;
     d.year = tm.tm_year + 1900;
     d.month = tm.tm_mon + 1;
@@ -31,16 +31,22 @@ int64_t SecondsSince1899Of(const std::tm& tm) {
     d.hour = tm.tm_hour;
     d.minute = tm.tm_min;
     d.second = tm.tm_sec;
-    return SecondsSince1899(d);
+    return d;
 }
+
+int64_t SecondsSince1899Of(const std::tm& tm) { return SecondsSince1899(DateTimeOf(tm)); }
 
 }  // namespace
 
 uint32_t DosFileTime(std::time_t t) {
     std::tm tm{};
-    if (!LocalTime(t, tm) || tm.tm_year < 80 || tm.tm_year > 207) return 0;
-    const uint32_t date = static_cast<uint32_t>(((tm.tm_year - 80) << 9) | ((tm.tm_mon + 1) << 5) | tm.tm_mday);
-    const uint32_t time = static_cast<uint32_t>((tm.tm_hour << 11) | (tm.tm_min << 5) | (tm.tm_sec / 2));
+    return LocalTime(t, tm) ? DosFileTimeOf(DateTimeOf(tm)) : 0;
+}
+
+uint32_t DosFileTimeOf(const DateTime& d) {
+    if (d.year < 1980 || d.year > 2107) return 0;
+    const uint32_t date = static_cast<uint32_t>(((d.year - 1980) << 9) | (d.month << 5) | d.day);
+    const uint32_t time = static_cast<uint32_t>((d.hour << 11) | (d.minute << 5) | (d.second / 2));
     return date << 16 | time;
 }
 

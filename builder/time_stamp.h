@@ -7,12 +7,15 @@
 #include <optional>
 #include <string>
 
+#include "ui/text.h"
+
 namespace rv::builder {
 
 // The packed DOS date (high 16 bits) and time (low 16 bits, 2-second steps)
 // of a moment in local time; 0 before 1980 or after 2107, which DOS dates
 // cannot hold.
 uint32_t DosFileTime(std::time_t t);
+uint32_t DosFileTimeOf(const DateTime& localTime);
 // The inverse, as a local time; -1 for 0.
 std::time_t TimeFromDosFileTime(uint32_t dos);
 

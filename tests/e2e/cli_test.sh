@@ -47,6 +47,29 @@ assert [l["name"] for l in d["languages"]] == ["English", "Turkish"], d' "$WORK/
 expect 0 "" "$MKSETUP" extract "$SETUP" -o "$WORK/x"
 diff -r "$SRC/examples/sample/files" "$WORK/x" || fail "extracted files differ"
 
+# The update example: the product carries its .original descriptor, the
+# agent builds alone, and an edition and a news page are published.
+UPD="$SRC/examples/update"
+expect 0 "" "$MKSETUP" build "$UPD/product.toml" --stub "$WORK/stub.exe" -o "$WORK/update/ProductSetup.exe"
+expect 0 "" "$MKSETUP" list "$WORK/update/ProductSetup.exe"
+grep -qF 'Product.original' "$WORK/stdout" || fail "the product's package lacks Product.original"
+expect 0 "" "$MKSETUP" build "$UPD/agent.toml" --stub "$WORK/stub.exe" -o "$WORK/update/ProductUpdate.exe"
+expect 0 "" "$MKSETUP" info --json "$WORK/update/ProductUpdate.exe"
+python3 -c 'import json,sys; d=json.load(open(sys.argv[1])); assert d["flags"]["is_agent"], d
+assert d["update"]["program"] == "ProductUpdate.exe" and d["update"]["token"] == "example-product-token", d' \
+    "$WORK/stdout" || fail "agent info --json"
+sed "s|^setup_file = .*|setup_file = \"$WORK/update/ProductSetup.exe\"|" "$UPD/publish.toml" >"$WORK/publish.toml"
+expect 0 "" "$MKSETUP" publish "$WORK/publish.toml" -o "$WORK/server" --json
+python3 -c 'import json,os,sys; d=json.load(open(sys.argv[1])); assert d["ok"] and d["setup_size"] == os.path.getsize(d["setup"]), d
+assert "SizeOfUpdateFile=%d\r\n" % d["setup_size"] in open(d["info"], newline="").read(), d' "$WORK/stdout" ||
+    fail "publish --json"
+cmp -s "$WORK/update/ProductSetup.exe" "$WORK/server/ProductSetup.exe" || fail "the published setup differs"
+expect 0 "" "$MKSETUP" publish "$UPD/news.toml" -o "$WORK/news"
+[ -s "$WORK/news/News.txt" ] && [ -s "$WORK/news/Product.INFO" ] || fail "the news edition lacks its files"
+sed 's|^token = .*|token = "another-product"|' "$WORK/publish.toml" >"$WORK/wrong.toml"
+expect 2 "package token" "$MKSETUP" publish "$WORK/wrong.toml" -o "$WORK/wrong"
+[ ! -e "$WORK/wrong" ] || fail "a refused edition wrote $WORK/wrong"
+
 # A flipped byte in the middle of the records.
 python3 - "$SETUP" <<'PY'
 import sys

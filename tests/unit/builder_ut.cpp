@@ -6,12 +6,17 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
 
+#include "autoupdate/descriptors.h"
 #include "builder/build_command.h"
 #include "builder/cli_error.h"
 #include "builder/examine.h"
 #include "builder/language_file.h"
 #include "builder/project.h"
+#include "builder/publish.h"
 #include "builder/time_stamp.h"
 #include "format/package_reader.h"
 #include "format/records.h"
@@ -100,6 +105,20 @@ TEST(Project, BadProjectsNameTheFileAndTheKey) {
         {"languages = \"English.txt\"\n", "'languages' must be an array of strings"},
         {"time_stamp = 2024-06-01T12:00:00Z\n", "'time_stamp' must be a local date-time"},
         {"[package\n", "project.toml:4:"},
+        {"[package]\nwrite_agent = true\n", "'package.write_agent' needs 'update.program'"},
+        {"[update.original]\nVersionOriginal = 1\n", "'update.original' needs 'update.descriptor'"},
+        {"[update]\ndescriptor = \"P.INFO\"\n[update.original]\nVersion = 1\n", "unknown key 'update.original.Version'"},
+        {"[update]\ndescriptor = \"P.INFO\"\n[update.original]\nProbeSecondsInterval = 5\n",
+         "missing key 'update.original.VersionOriginal'"},
+        {"[update]\ndescriptor = \"P.INFO\"\n[update.original]\nVersionOriginal = 0\n",
+         "'update.original.VersionOriginal' must be from 1 to 2147483647"},
+        {"[update]\ndescriptor = \"P.INFO\"\n[update.original]\nVersionOriginal = 1\nCharSet = \"162\"\n",
+         "'update.original.CharSet' must be an integer"},
+        {"[update]\ndescriptor = \"P.INFO\"\n[update.original]\nVersionOriginal = 1\ns16 = \"done\\r\\nDone\"\n",
+         "'update.original.s16': a value cannot hold a line break"},
+        {"[package]\nis_agent = true\n[update]\nprogram = \"AU.exe\"\ndescriptor = \"P.INFO\"\n"
+         "[update.original]\nVersionOriginal = 1\n",
+         "neither an internet setup nor an agent extracts"},
     };
     ProjectFolder folder;
     for (const Case& c : cases) {
@@ -406,6 +425,243 @@ TEST(Inspect, ExtractAppendsRecordsOfOneName) {
     EXPECT_EQ(Contents(dir.Path("x/a/b.txt")), "one,two");
     ASSERT_EQ(c.files.size(), 2u);
     EXPECT_EQ(c.files[0].records, 2u);
+}
+
+// --- Update descriptors --------------------------------------------------
+
+// Reads INI text as the agent's system reader does: blanks round a value
+// dropped, then one pair of enclosing quotes; only the first section of a
+// name counts, so a repeated section is a fault of the writer.
+class IniStore : public DescriptorStore {
+public:
+    explicit IniStore(const std::string& text) {
+        std::istringstream in(text);
+        std::string section;
+        for (std::string line; std::getline(in, line);) {
+            EXPECT_TRUE(!line.empty() && line.back() == '\r') << "line without CRLF: " << line;
+            line = Trim(line);
+            if (line.empty()) continue;
+            if (line.front() == '[') {
+                section = line.substr(1, line.find(']') - 1);
+                EXPECT_TRUE(sections_.insert(section).second) << "section written twice: " << section;
+                continue;
+            }
+            std::string value = Trim(TextAfter(line, "="));
+            if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
+                value = value.substr(1, value.size() - 2);
+            values_.emplace(section + "/" + Trim(TextBefore(line, "=")), value);
+        }
+    }
+    std::string Read(const char* section, const char* key, const std::string& fallback) override {
+        const auto it = values_.find(std::string(section) + "/" + key);
+        return it == values_.end() ? fallback : it->second;
+    }
+    bool Write(const char*, const char*, const std::string&) override { return false; }
+
+private:
+    std::set<std::string> sections_;
+    std::map<std::string, std::string> values_;
+};
+
+struct Expected {
+    IniKey key;
+    std::string value;
+};
+
+void ExpectValues(DescriptorStore& store, const std::vector<Expected>& expected) {
+    for (const Expected& e : expected) EXPECT_EQ(ReadText(store, e.key), e.value) << e.key.section << "/" << e.key.key;
+}
+
+TEST(Build, OriginalDescriptorGoesIntoThePackageBesideTheFiles) {
+    namespace k = original_key;
+    ProjectFolder folder;
+    folder.AddSource("setup.exe", "x");
+    folder.AddSource("zz.txt", "z");
+    const BuildSummary s = folder.Build(
+        "[setup]\nprogram = \"setup.exe\"\n[package]\nwrite_agent = true\n"
+        "[update]\ndescriptor = \"Prod.INFO\"\nprogram = \"ProdUpdate.exe\"\ntoken = \"tok\"\n"
+        "[update.original]\nVersionOriginal = 3\nProbeSecondsInterval = -1\nReAskSecondsInterval = 600\n"
+        "ProgramName = \"My Product\"\nTargetDir = 'C:\\Program Files\\P'\nCharSet = 162\n"
+        "BtnText = \"|Tamam|\\u0130ptal|Evet|Hay\\u0131r|Durdur|Yinele|Yoksay|\"\n"
+        "s23 = \" on the internet\"\ns24 = \"'now'\"\ns35 = \"\\\"Get\\\" it \"\n");
+    const test::ExtractedPackage package = test::ReadPackage(s.volumes[0]);
+    ASSERT_EQ(package.files.count("Prod.original"), 1u);
+    EXPECT_NE(package.headers.front().find("Prod.original"), std::string::npos) << "stored in name order";
+    IniStore store(package.files.at("Prod.original"));
+    ExpectValues(store, {{k::kVersionOriginal, "3"},
+                         {k::kReAskSecondsInterval, "600"},
+                         {k::kProgramName, "My Product"},
+                         {k::kTargetDir, "C:\\Program Files\\P"},
+                         {k::kCharSet, "162"},
+                         {k::kButtonText, "|Tamam|\xC4\xB0ptal|Evet|Hay\xC4\xB1r|Durdur|Yinele|Yoksay|"},
+                         {AgentTextKey(23), " on the internet"},
+                         {AgentTextKey(24), "'now'"},
+                         {AgentTextKey(35), "\"Get\" it "},
+                         {AgentTextKey(3), "File Download Aborted!"},
+                         {k::kStamp, "0"}});
+    EXPECT_EQ(ReadNumber(store, k::kProbeSecondsInterval), -1);
+    StdFileSource src(s.volumes[0]);
+    EXPECT_TRUE(PackageReader(src).trailer().writeAgent);
+
+    folder.AddSource("PROD.original", "the product's own");
+    const CliError clash = Failure([&] { folder.Build("[update]\ndescriptor = \"Prod.INFO\"\n"
+                                                      "[update.original]\nVersionOriginal = 1\n", "out/Two.exe"); });
+    EXPECT_EQ(clash.code(), kExitInput);
+    EXPECT_NE(std::string(clash.what()).find("already holds Prod.original"), std::string::npos) << clash.what();
+    EXPECT_FALSE(fs::exists(folder.Path("out/Two.exe")));
+}
+
+// A product built with the token "tok", and the publish projects of its
+// editions beside it.
+class PublishFolder {
+public:
+    PublishFolder() {
+        folder_.AddSource("setup.exe", "the setup program");
+        setup_ = folder_.Build("[setup]\nprogram = \"setup.exe\"\n[update]\ndescriptor = \"P.INFO\"\ntoken = \"tok\"\n")
+                     .volumes[0];
+    }
+    std::string Path(const std::string& name) const { return folder_.Path(name); }
+    const std::string& setup() const { return setup_; }
+
+    std::string Write(const std::string& text) const {
+        const std::string path = Path("publish.toml");
+        std::ofstream(path) << text;
+        return path;
+    }
+    // An edition of the product's setup into "server", with `body` after the
+    // top-level keys.
+    PublishSummary Publish(const std::string& body) const {
+        return builder::Publish(LoadPublishProject(Write(kHead + body)), "");
+    }
+
+    static constexpr const char* kHead =
+        "descriptor = \"P.INFO\"\ntoken = \"tok\"\nsetup_file = \"out/Setup.exe\"\noutput = \"server\"\n";
+
+private:
+    ProjectFolder folder_;
+    std::string setup_;
+};
+
+TEST(Publish, InfoDescriptorHoldsEveryKeyWithTheComputedOnes) {
+    namespace k = info_key;
+    PublishFolder folder;
+    const PublishSummary s = folder.Publish(
+        "[NewSetup]\nDownloadURL_UPDATE = \"http://h/u\"\nVersionNew = 7\nShutDownMethod = \"Don't Shut Down\"\n"
+        "RunningProcess = \"<InstallDir>App.exe\"\nProgramName = \" Padded \"\nBackgroundUpdate = true\n"
+        "ValidVersions = [5, 6]\n[AutoInform]\nAutoInformW = 500\n");
+    EXPECT_EQ(s.infoPath, folder.Path("server/P.INFO"));
+    EXPECT_EQ(Contents(s.setupPath), Contents(folder.setup()));
+    IniStore store(Contents(s.infoPath));
+    ExpectValues(store, {{k::kDownloadUrlUpdate, "http://h/u"},
+                         {k::kNameOfUpdateFile, "Setup.exe"},
+                         {k::kSizeOfUpdateFile, IntText(static_cast<long long>(fs::file_size(folder.setup())))},
+                         {k::kConfirmBeforeDownload, "0"},
+                         {k::kBackgroundUpdate, "1"},
+                         {k::kShutDownMethod, "Don't Shut Down"},
+                         {k::kRunningProcess, "<InstallDir>App.exe"},
+                         {k::kProgramName, " Padded "},
+                         {k::kVersionNew, "7"},
+                         {k::kStamp, IntText(s.stamp)},
+                         {k::kValidVersions, "5,6"},
+                         {k::kAutoInform, "0"},
+                         {k::kSizeOfInformFile, "0"},
+                         {k::kAutoInformWidth, "500"},
+                         {k::kAutoInformHeight, "360"}});
+    for (const IniKey& key : {k::kRemoveStartUpShortcut, k::kDownloadUrlInform, k::kNameOfInformFile})
+        EXPECT_NE(store.Read(key.section, key.key, "absent"), "absent") << key.key << ": every key is written";
+    EXPECT_EQ(fs::file_size(s.setupPath), static_cast<uintmax_t>(ReadNumber(store, k::kSizeOfUpdateFile)));
+}
+
+TEST(Publish, StampIsGivenOrFollowsTheEdition) {
+    PublishFolder folder;
+    const std::string edition = "[NewSetup]\nDownloadURL_UPDATE = \"u\"\nShutDownMethod = \"Using WM_CLOSE\"\n";
+    const int64_t seven = folder.Publish(edition + "VersionNew = 7\n").stamp;
+    EXPECT_GT(seven, 0);
+    EXPECT_EQ(folder.Publish(edition + "VersionNew = 7\n").stamp, seven);
+    EXPECT_NE(folder.Publish(edition + "VersionNew = 8\n").stamp, seven);
+    EXPECT_EQ(folder.Publish(edition + "VersionNew = 8\nStamp = 99\n").stamp, 99);
+}
+
+TEST(Publish, InformFileDecodesToTheProductTokenAndTheBody) {
+    const struct {
+        const char* what;
+        const char* source;
+        std::string body;
+    } cases[] = {
+        {"inline", "body = \"News | with a bar\\r\\nline two\"\n", "News | with a bar\r\nline two"},
+        {"from a file", "body_file = \"news.txt\"\n", "Yeni s\xFCr\xFCm\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        PublishFolder folder;
+        WriteWholeFile(folder.Path("news.txt"), "Yeni s\xFCr\xFCm\r\n");
+        const std::string path =
+            folder.Write(std::string("descriptor = \"P.INFO\"\ntoken = \"tok\"\noutput = \"news\"\n") +
+                         "[NewSetup]\nDownloadURL_UPDATE = \"u\"\nVersionNew = 2\n[General]\nAutoInform = true\n"
+                         "[AutoInform]\nNameOfInformFile = \"News.txt\"\n" + c.source);
+        const PublishSummary s = Publish(LoadPublishProject(path), "");
+        const std::string stored = Contents(s.informPath);
+        EXPECT_TRUE(StartsWith(kScrambleMarker, stored, false));
+        const std::string plain = TextAfter(Scramble(stored, false), "|");
+        EXPECT_EQ(UnscrambleItem(TextBefore(plain, "|")), std::optional<std::string>("tok"));
+        EXPECT_EQ(TextAfter(TextAfter(TextAfter(plain, "|"), "|"), "|"), c.body);
+        IniStore store(Contents(s.infoPath));
+        EXPECT_EQ(ReadText(store, info_key::kAutoInform), "1");
+        EXPECT_EQ(ReadText(store, info_key::kNameOfUpdateFile), "");
+        EXPECT_EQ(ReadNumber(store, info_key::kSizeOfInformFile), static_cast<long long>(stored.size()));
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path("news")), fs::directory_iterator()), 2);
+    }
+}
+
+TEST(Publish, BadEditionsAreRefusedAndWriteNothing) {
+    const std::string update = "[NewSetup]\nDownloadURL_UPDATE = \"u\"\nVersionNew = 2\n";
+    const std::string closing = "ShutDownMethod = \"Using WM_CLOSE\"\n";
+    const std::string head = PublishFolder::kHead;
+    const std::string news = "[General]\nAutoInform = true\n[AutoInform]\nNameOfInformFile = \"N.txt\"\n";
+    const struct {
+        std::string text;
+        ExitCode code;
+        const char* expected;
+    } cases[] = {
+        {"token = \"tok\"\n" + update + closing, kExitInput, "missing key 'descriptor'"},
+        {"descriptor = \"P.INFO\"\ntoken = \"\"\n" + update, kExitInput, "'token' cannot be empty"},
+        {head + update + closing + "VersionNeu = 3\n", kExitInput, "unknown key 'NewSetup.VersionNeu'"},
+        {head + update + closing + "SizeOfUpdateFile = 3\n", kExitInput, "unknown key 'NewSetup.SizeOfUpdateFile'"},
+        {head + "[NewSetup]\nDownloadURL_UPDATE = \"u\"\n" + closing, kExitInput, "missing key 'NewSetup.VersionNew'"},
+        {head + update, kExitInput, "missing key 'NewSetup.ShutDownMethod'"},
+        {head + update + "ShutDownMethod = \"Using WM_KILL\"\n", kExitInput, "'NewSetup.ShutDownMethod' must be one of"},
+        {head + update + closing + "ProgramName = \"a\\nb\"\n", kExitInput, "'NewSetup.ProgramName': a value cannot"},
+        {head + update + closing + "ValidVersions = \"5,6\"\n", kExitInput, "'NewSetup.ValidVersions' must be an array"},
+        {head + update + closing + "Stamp = 0\n", kExitInput, "'NewSetup.Stamp' must be from 1"},
+        {"descriptor = \"P.INFO\"\ntoken = \"tok\"\noutput = \"server\"\n" + update + closing, kExitInput,
+         "missing key 'setup_file'"},
+        {head + update + "[General]\nAutoInform = true\n", kExitInput, "needs 'AutoInform.NameOfInformFile'"},
+        {head + update + news + "body = \"a\"\nbody_file = \"b.txt\"\n", kExitInput, "not both"},
+        {head + update + news + "body_file = \"missing.txt\"\n", kExitInput, "missing.txt: cannot read"},
+        {"descriptor = \"P.INFO\"\ntoken = \"other\"\nsetup_file = \"out/Setup.exe\"\noutput = \"server\"\n" + update +
+             closing,
+         kExitInput, "its package token is not the product's"},
+        {"descriptor = \"P.INFO\"\ntoken = \"tok\"\nsetup_file = \"out/Span.exe\"\noutput = \"server\"\n" + update +
+             closing,
+         kExitInput, "a spanned setup cannot be downloaded"},
+        {"descriptor = \"P.INFO\"\ntoken = \"tok\"\nsetup_file = \"stub.exe\"\noutput = \"server\"\n" + update + closing,
+         kExitDamaged, "not a setup file"},
+        {"descriptor = \"P.INFO\"\ntoken = \"tok\"\nsetup_file = \"none.exe\"\noutput = \"server\"\n" + update + closing,
+         kExitInput, "none.exe: cannot open"},
+    };
+    PublishFolder folder;
+    ProjectFolder spanned;
+    spanned.AddSource("big.bin", test::PatternBytes(30000, 1));
+    for (const std::string& v : spanned.Build("[package]\nvolume_size = 12000\n[update]\ntoken = \"tok\"\n").volumes)
+        fs::copy_file(v, folder.Path("out/Span" + v.substr(v.find("Setup") + 5)));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const std::string path = folder.Write(c.text);
+        const CliError e = Failure([&] { Publish(LoadPublishProject(path), ""); });
+        EXPECT_EQ(e.code(), c.code);
+        EXPECT_NE(std::string(e.what()).find(c.expected), std::string::npos) << e.what();
+        EXPECT_FALSE(fs::exists(folder.Path("server")));
+    }
 }
 
 }  // namespace
