@@ -10,6 +10,7 @@ set(WIN_SOURCES
     env/file_util_win.cpp
     env/folders_win.cpp
     env/trace_win.cpp
+    env/variables_win.cpp
     net/http_win.cpp
     net/internet_setup_win.cpp
     package/driver_win.cpp
