@@ -21,6 +21,7 @@ set(WIN_SOURCES
     package/temp_folder_win.cpp
     proc/process_win.cpp
     stub/main_window_win.cpp
+    ui/inform_dialog_win.cpp
     ui/language_win.cpp
     ui/message_box_win.cpp
     ui/text_win.cpp
