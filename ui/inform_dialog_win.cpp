@@ -43,7 +43,8 @@ public:
     bool Run(HWND owner);
 
 private:
-    static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+    friend LRESULT CALLBACK BoxProc<InformWindow>(HWND, UINT, WPARAM, LPARAM);
+    void Attach(HWND window) { window_ = window; }
     LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
     InformLayout Layout() const;
     void PlaceChildren();
@@ -65,7 +66,7 @@ bool InformWindow::Run(HWND owner) {
     // Held until the window is gone; without the library there is no text
     // control and the window shows empty.
     const Library richEdit(LoadLibraryA(kRichEditLibrary));
-    const BoxClass windowClass(kInformClassName, Proc, instance_);
+    const BoxClass windowClass(kInformClassName, BoxProc<InformWindow>, instance_);
     const int x = CentredOffset(GetSystemMetrics(SM_CXSCREEN), request_.width);
     const int y = CentredOffset(GetSystemMetrics(SM_CYSCREEN), request_.height);
     CreateWindowExA(kWindowExStyle, kInformClassName, request_.title.c_str(), kWindowStyle, x, y, request_.width,
@@ -75,16 +76,6 @@ bool InformWindow::Run(HWND owner) {
     if (!link_.empty()) CreateLinkButton();
     RunLoop();
     return true;
-}
-
-LRESULT CALLBACK InformWindow::Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        auto* self = static_cast<InformWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        self->window_ = window;
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<InformWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    return self ? self->Handle(msg, wParam, lParam) : DefWindowProcA(window, msg, wParam, lParam);
 }
 
 LRESULT InformWindow::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {

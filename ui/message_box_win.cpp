@@ -65,7 +65,8 @@ public:
     int Run(HWND owner, const std::string& markup, const std::string& caption);
 
 private:
-    static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+    friend LRESULT CALLBACK BoxProc<MarkupBox>(HWND, UINT, WPARAM, LPARAM);
+    void Attach(HWND window) { box_ = window; }
     LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
     void Paint();
     void Close();
@@ -115,7 +116,7 @@ int MarkupBox::Run(HWND owner, const std::string& markup, const std::string& cap
     // This showing's own reference: the box works even when the one kept for
     // the run is given back first at program end.
     const Library richEdit(LoadLibraryA(kRichEditLibrary));
-    const BoxClass boxClass(kClassName, Proc, instance_);
+    const BoxClass boxClass(kClassName, BoxProc<MarkupBox>, instance_);
     CreateWindowExA(kBoxExStyle, kClassName, caption.c_str(), kBoxStyle, -100, -100, 10, 10, owner, nullptr,
                     instance_, this);
     if (box_) {
@@ -128,16 +129,6 @@ int MarkupBox::Run(HWND owner, const std::string& markup, const std::string& cap
     }
     RestoreOwner();
     return result_;
-}
-
-LRESULT CALLBACK MarkupBox::Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        auto* box = static_cast<MarkupBox*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        box->box_ = window;
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(box));
-    }
-    auto* box = reinterpret_cast<MarkupBox*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    return box ? box->Handle(msg, wParam, lParam) : DefWindowProcA(window, msg, wParam, lParam);
 }
 
 LRESULT MarkupBox::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -31,4 +31,18 @@ private:
     HINSTANCE instance_;
 };
 
+// The window procedure of a box object: the object comes in as the creation
+// parameter, is told its window (Box::Attach) and is kept in GWLP_USERDATA;
+// its Handle answers every message from WM_NCCREATE on.
+template <class Box>
+LRESULT CALLBACK BoxProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+        auto* box = static_cast<Box*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        box->Attach(window);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(box));
+    }
+    auto* box = reinterpret_cast<Box*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    return box ? box->Handle(msg, wParam, lParam) : DefWindowProcA(window, msg, wParam, lParam);
+}
+
 }  // namespace rv

@@ -18,20 +18,7 @@ namespace {
 
 constexpr DWORD kWaitMs = 20000;
 
-BOOL CALLBACK FindDialog(HWND w, LPARAM out) {
-    char name[32] = {};
-    GetClassNameA(w, name, sizeof name);
-    if (lstrcmpA(name, "VRichEditBox") != 0) return TRUE;
-    *reinterpret_cast<HWND*>(out) = w;
-    return FALSE;
-}
-
-// Only the thread's own windows count: other test programs run beside.
-HWND DialogOf(DWORD thread) {
-    HWND found = nullptr;
-    EnumThreadWindows(thread, FindDialog, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
+HWND DialogOf(DWORD thread) { return test::ThreadWindowOfClass(thread, "VRichEditBox"); }
 
 // Runs `act` on the dialog once its loop runs (the children are made before
 // it); joins at the end of the scope.
