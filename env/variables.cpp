@@ -72,6 +72,20 @@ const FolderVariable kShellFolders[] = {
     System("<AllUsersDesktopDir>", S::AllUsersDesktop),
 };
 
+// The user and the computer.
+struct IdentityVariable {
+    const char* name;
+    std::string (VariableSource::*value)();
+};
+const IdentityVariable kIdentity[] = {
+    {"<LoggedUserName>", &VariableSource::LoggedUserName},
+    {"<UserName>", &VariableSource::RegisteredOwner},
+    {"<CompanyName>", &VariableSource::RegisteredOrganization},
+    {"<ComputerName>", &VariableSource::ComputerName},
+    {"<CurrentDomainName>", &VariableSource::DomainName},
+};
+constexpr const char* kExitCode = "<LastExecutableExitCode>";
+
 // Values a host's setup dialog took, by the key it is asked with.
 struct EnteredVariable {
     const char* name;
@@ -113,13 +127,11 @@ std::string FolderReplacement(const std::string& text, size_t after, const std::
     return delimiterFollows ? folder : folder + separator;
 }
 
-// The first occurrence decides the replacement of every occurrence.
-template <class Folder>
-std::string WithFolder(const std::string& text, const std::string& name, const std::string& separator,
-                       Folder&& folder) {
-    const size_t at = PosText(name, text);
-    if (at == 0) return text;
-    return ReplaceAll(text, name, FolderReplacement(text, at - 1 + name.size(), folder(), separator), true);
+// `at` is where the variable first occurs (from 1): that occurrence decides
+// the replacement of every occurrence.
+std::string WithFolderAt(const std::string& text, const std::string& name, size_t at, const std::string& folder,
+                         const std::string& separator) {
+    return ReplaceAll(text, name, FolderReplacement(text, at - 1 + name.size(), folder, separator), true);
 }
 
 class Expansion {
@@ -142,12 +154,9 @@ public:
     }
 
 private:
-    template <class Value>
-    void Replace(const std::string& name, Value&& value) {
-        if (Occurs(name, text_)) text_ = ReplaceAll(text_, name, value(), true);
-    }
+    void Replace(const std::string& name, const std::string& value) { text_ = ReplaceAll(text_, name, value, true); }
 
-    void Delete(const std::string& name) { text_ = ReplaceAll(text_, name, "", true); }
+    void Delete(const std::string& name) { Replace(name, ""); }
 
     std::string FolderValue(const FolderVariable& v) {
         const std::string folder = v.handedIn ? slots_.*(v.handedIn) : source_.Folder(v.system);
@@ -155,7 +164,8 @@ private:
     }
 
     void ApplyFolderRule(const FolderVariable& v, const std::string& separator) {
-        text_ = WithFolder(text_, v.name, separator, [&] { return FolderValue(v); });
+        const size_t at = PosText(v.name, text_);
+        if (at != 0) text_ = WithFolderAt(text_, v.name, at, FolderValue(v), separator);
     }
 
     template <size_t N>
@@ -192,17 +202,14 @@ private:
     }
 
     void ApplyIdentity() {
-        Replace("<LoggedUserName>", [&] { return source_.LoggedUserName(); });
-        Replace("<UserName>", [&] { return source_.RegisteredOwner(); });
-        Replace("<CompanyName>", [&] { return source_.RegisteredOrganization(); });
-        Replace("<ComputerName>", [&] { return source_.ComputerName(); });
-        Replace("<CurrentDomainName>", [&] { return source_.DomainName(); });
-        Replace("<LastExecutableExitCode>", [&] { return IntText(slots_.lastExitCode); });
+        for (const IdentityVariable& v : kIdentity)
+            if (Occurs(v.name, text_)) Replace(v.name, (source_.*v.value)());
+        if (Occurs(kExitCode, text_)) Replace(kExitCode, IntText(slots_.lastExitCode));
         for (const EnteredVariable& v : kEnteredValues) ApplyEntered(v);
     }
 
     void ApplyEntered(const EnteredVariable& v) {
-        Replace(v.name, [&] { return source_.EnteredValue(v.key); });
+        if (Occurs(v.name, text_)) Replace(v.name, source_.EnteredValue(v.key));
     }
 
     void ApplyFolders() {
@@ -232,23 +239,25 @@ private:
         if (!Occurs(kRunTimeDirPrefix, text_)) return;
         for (int n = 1; n <= kRunTimeFolderCount; ++n) {
             const std::string name = kRunTimeDirPrefix + IntText(n) + ">";
-            text_ = WithFolder(text_, name, options_.separator, [&] { return source_.RunTimeFolder(n); });
+            const size_t at = PosText(name, text_);
+            if (at != 0) text_ = WithFolderAt(text_, name, at, source_.RunTimeFolder(n), options_.separator);
         }
     }
 
     // The folder of the running executable, unless a listed service sits
     // at the path the text makes with the service's own folder.
     void ApplyServiceDir() {
-        if (!Occurs(kServiceDir, text_)) return;
+        const size_t at = PosText(kServiceDir, text_);
+        if (at == 0) return;
         const std::string before = text_;
-        text_ = WithFolder(before, kServiceDir, options_.separator, [&] { return source_.Folder(S::Source); });
+        text_ = WithFolderAt(before, kServiceDir, at, source_.Folder(S::Source), options_.separator);
         const std::string& list = slots_.serviceDirList;
         if (list.size() <= 2) return;
         for (int i = 0; i < ListCount(list); ++i) {
             const std::string service = ListField(list, i);
             if (service.empty()) continue;
             const std::string folder = WithoutBackslash(FolderOf(service), source_.LeadBytes());
-            const std::string outcome = WithFolder(before, kServiceDir, options_.separator, [&] { return folder; });
+            const std::string outcome = WithFolderAt(before, kServiceDir, at, folder, options_.separator);
             if (outcome.find(service) != kAll) {
                 text_ = outcome;
                 return;
