@@ -11,6 +11,7 @@ set(WIN_SOURCES
     env/file_util_win.cpp
     env/folders_win.cpp
     env/trace_win.cpp
+    env/variables_win.cpp
     net/http_win.cpp
     net/internet_setup_win.cpp
     package/driver_win.cpp
@@ -21,6 +22,7 @@ set(WIN_SOURCES
     package/temp_folder_win.cpp
     proc/process_win.cpp
     stub/main_window_win.cpp
+    ui/inform_dialog_win.cpp
     ui/language_win.cpp
     ui/message_box_win.cpp
     ui/text_win.cpp

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "env/handle.h"
+#include "ui/rich_box_win.h"
 #include "ui/text_win.h"
 
 namespace rv {
@@ -12,7 +13,6 @@ namespace rv {
 namespace {
 
 constexpr const char* kClassName = "VMsgBox";
-constexpr const char* kRichEditLibrary = "RICHED32.DLL";
 constexpr const char* kOwnIcon = "MainIcon";
 constexpr UINT_PTR kTimeoutTimer = 1;
 constexpr DWORD kBoxExStyle = WS_EX_DLGMODALFRAME | WS_EX_TOPMOST;
@@ -37,27 +37,6 @@ BoxSettings& Settings() {
 void LoadRichEditOnce() {
     static Library richEdit(LoadLibraryA(kRichEditLibrary));
 }
-
-// The box class lives only as long as one showing.
-class BoxClass {
-public:
-    BoxClass(WNDPROC proc, HINSTANCE instance) : instance_(instance) {
-        WNDCLASSA wc{};
-        wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
-        wc.lpfnWndProc = proc;
-        wc.hInstance = instance;
-        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = kClassName;
-        RegisterClassA(&wc);
-    }
-    ~BoxClass() { UnregisterClassA(kClassName, instance_); }
-    BoxClass(const BoxClass&) = delete;
-    BoxClass& operator=(const BoxClass&) = delete;
-
-private:
-    HINSTANCE instance_;
-};
 
 Size WindowSize(HWND window) {
     RECT r{};
@@ -86,7 +65,8 @@ public:
     int Run(HWND owner, const std::string& markup, const std::string& caption);
 
 private:
-    static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+    friend LRESULT CALLBACK BoxProc<MarkupBox>(HWND, UINT, WPARAM, LPARAM);
+    void Attach(HWND window) { box_ = window; }
     LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
     void Paint();
     void Close();
@@ -136,7 +116,7 @@ int MarkupBox::Run(HWND owner, const std::string& markup, const std::string& cap
     // This showing's own reference: the box works even when the one kept for
     // the run is given back first at program end.
     const Library richEdit(LoadLibraryA(kRichEditLibrary));
-    const BoxClass boxClass(Proc, instance_);
+    const BoxClass boxClass(kClassName, BoxProc<MarkupBox>, instance_);
     CreateWindowExA(kBoxExStyle, kClassName, caption.c_str(), kBoxStyle, -100, -100, 10, 10, owner, nullptr,
                     instance_, this);
     if (box_) {
@@ -149,16 +129,6 @@ int MarkupBox::Run(HWND owner, const std::string& markup, const std::string& cap
     }
     RestoreOwner();
     return result_;
-}
-
-LRESULT CALLBACK MarkupBox::Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        auto* box = static_cast<MarkupBox*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        box->box_ = window;
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(box));
-    }
-    auto* box = reinterpret_cast<MarkupBox*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    return box ? box->Handle(msg, wParam, lParam) : DefWindowProcA(window, msg, wParam, lParam);
 }
 
 LRESULT MarkupBox::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -1,15 +1,12 @@
-// Shows one markup message box for the gallery script's screenshots:
-//   message_box_gallery <box> <ready file> <done file>
-// Once the box is up it creates <ready file>; it closes the box when
-// <done file> appears. The texts are in the code page of each box's
-// character set, as a language block would hold them.
+// Shows one markup message box for the gallery script's screenshots
+// (the handshake is in gallery_util.h). The texts are in the code page of
+// each box's character set, as a language block would hold them.
 #include <windows.h>
 
-#include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "env/handle.h"
+#include "tests/win/gallery_util.h"
 #include "ui/message_box_win.h"
 #include "ui/text_win.h"
 
@@ -92,60 +89,13 @@ void ShowTranslated() {
     rv::MarkupMessageBox(nullptr, kGermanText, kGermanCaption, 0, MB_YESNOCANCEL | MB_ICONQUESTION, 0, kGermanButtons);
 }
 
-struct GalleryBox {
-    const char* name;
-    void (*show)();
-};
-const GalleryBox kBoxes[] = {
+const rv::test::GalleryItem kBoxes[] = {
     {"error", ShowError},       {"attention", ShowAttention}, {"yesno", ShowYesNo},   {"okcancel", ShowOkCancel},
     {"longline", ShowLongLine}, {"hebrew", ShowHebrew},       {"arabic", ShowArabic}, {"translated", ShowTranslated},
 };
 
-bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-// The files of the handshake with the script.
-std::string gReadyFile, gDoneFile;
-bool gAnnounced = false;
-
-// A thread timer, so it runs inside the box's modal loop: tells the script
-// once the box is complete and painted (WM_PAINT goes before WM_TIMER), and
-// closes it when the script has taken its picture.
-BOOL CALLBACK FindCompleteBox(HWND w, LPARAM out) {
-    char name[16] = {};
-    GetClassNameA(w, name, sizeof name);
-    if (lstrcmpiA(name, "VMsgBox") != 0 || !FindWindowExA(w, nullptr, "Button", nullptr)) return TRUE;
-    *reinterpret_cast<HWND*>(out) = w;
-    return FALSE;
-}
-
-void CALLBACK Photographer(HWND, UINT, UINT_PTR, DWORD) {
-    HWND box = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindCompleteBox, reinterpret_cast<LPARAM>(&box));
-    if (!box) return;
-    if (!gAnnounced) {
-        const rv::KernelHandle ready(
-            CreateFileA(gReadyFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-        gAnnounced = true;
-    } else if (FileExists(gDoneFile)) {
-        PostMessageA(box, WM_CLOSE, 0, 0);
-    }
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    const GalleryBox* box = nullptr;
-    for (const GalleryBox& b : kBoxes)
-        if (argc == 4 && strcmp(argv[1], b.name) == 0) box = &b;
-    if (!box) {
-        fputs("usage: message_box_gallery error|attention|yesno|okcancel|longline|hebrew|arabic|translated "
-              "<ready file> <done file>\n",
-              stderr);
-        return 2;
-    }
-    gReadyFile = argv[2];
-    gDoneFile = argv[3];
-    SetTimer(nullptr, 0, 50, Photographer);
-    box->show();
-    return 0;
+    return rv::test::RunGalleryItem(argc, argv, kBoxes, sizeof kBoxes / sizeof kBoxes[0], "VMsgBox", "Button");
 }

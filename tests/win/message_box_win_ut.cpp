@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/win/win_test_util.h"
 #include "ui/message_box_win.h"
 
 namespace rv {
@@ -18,22 +19,7 @@ namespace {
 
 constexpr DWORD kBoxWaitMs = 20000;
 
-// The box of `thread` once it is complete (visible, with its buttons when
-// it has any); null when none shows up in time. Only the thread's own
-// windows count: other test programs show boxes at the same time.
-BOOL CALLBACK FindBox(HWND w, LPARAM out) {
-    char name[16] = {};
-    GetClassNameA(w, name, sizeof name);
-    if (lstrcmpiA(name, "VMsgBox") != 0) return TRUE;
-    *reinterpret_cast<HWND*>(out) = w;
-    return FALSE;
-}
-
-HWND BoxOf(DWORD thread) {
-    HWND found = nullptr;
-    EnumThreadWindows(thread, FindBox, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
+HWND BoxOf(DWORD thread) { return test::ThreadWindowOfClass(thread, "VMsgBox"); }
 
 size_t ButtonCount(HWND box) {
     size_t n = 0;
@@ -41,8 +27,10 @@ size_t ButtonCount(HWND box) {
     return n;
 }
 
-// The box shows before its buttons are all made: with buttons, it counts
-// as complete once their number holds still.
+// The box of `thread` once it is complete (visible, with its buttons when
+// it has any); null when none shows up in time. The box shows before its
+// buttons are all made: with buttons, it counts as complete once their
+// number holds still.
 HWND WaitForBox(DWORD thread, bool withButtons) {
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < kBoxWaitMs) {

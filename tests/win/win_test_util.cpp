@@ -29,6 +29,28 @@ void RemoveTree(const std::string& folder) {
 }
 }  // namespace
 
+namespace {
+struct ClassSearch {
+    const char* className;
+    HWND found;
+};
+
+BOOL CALLBACK MatchClass(HWND w, LPARAM param) {
+    auto* search = reinterpret_cast<ClassSearch*>(param);
+    char name[64] = {};
+    GetClassNameA(w, name, sizeof name);
+    if (lstrcmpiA(name, search->className) != 0) return TRUE;
+    search->found = w;
+    return FALSE;
+}
+}  // namespace
+
+HWND ThreadWindowOfClass(DWORD thread, const char* className) {
+    ClassSearch search{className, nullptr};
+    EnumThreadWindows(thread, MatchClass, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 bool IsChild() { return !EnvironmentValue("RV_TEST_CHILD").empty(); }
 
 int RunChild(const std::string& testName, const std::string& extraArgs, const std::string& env) {

@@ -2,6 +2,8 @@
 // environment, and scratch folders.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 namespace rv::test {
@@ -12,6 +14,11 @@ namespace rv::test {
 int RunChild(const std::string& testName, const std::string& extraArgs, const std::string& env = "");
 // True inside such a child run.
 bool IsChild();
+
+// The first top-level window of `thread` whose class is `className` (any
+// case), or null. Tests look only at their own thread's windows: other test
+// programs show theirs at the same time.
+HWND ThreadWindowOfClass(DWORD thread, const char* className);
 
 class ScratchDir {
 public:
