@@ -85,7 +85,9 @@ private:
     std::string Fetch(const std::string& base, const std::string& name, int kind, std::string& source);
     bool TokenMatches(const std::string& target, int kind);
     bool PerformAutoUpdate();
+    bool UpdateSteps();
     bool PerformAutoInform();
+    bool InformSteps();
     void ReStartAutoUpdateExe();
     std::string ShutDownProgram();
     void TellUserAfterCheck(const CheckResult& check, const std::string& downloadError);
@@ -312,6 +314,12 @@ bool UpdateCycle::TokenMatches(const std::string& target, int kind) {
 
 bool UpdateCycle::PerformAutoUpdate() {
     TraceLog("PerformAutoUpdate() - START");
+    const bool ok = UpdateSteps();
+    TraceLog("PerformAutoUpdate() - END    Result=" + BoolText(ok));
+    return ok;
+}
+
+bool UpdateCycle::UpdateSteps() {
     TraceLog(" ==== PerformAutoUpdate-4 ====");
     const std::string setupName = ReadText(info(), i::kNameOfUpdateFile);
     if (UpdateBase().empty() || setupName.empty()) return false;
@@ -358,7 +366,6 @@ bool UpdateCycle::PerformAutoUpdate() {
         if (yes && restart) StartProgram(Quoted(program), SW_SHOWNORMAL);
     }
     TraceLog(" ==== PerformAutoUpdate-12 ====");
-    TraceLog("PerformAutoUpdate() - END    Result=" + BoolText(ok));
     return ok;
 }
 
@@ -389,6 +396,12 @@ std::string UpdateCycle::ShutDownProgram() {
 
 bool UpdateCycle::PerformAutoInform() {
     TraceLog("PerformAutoInform() - START ");
+    const bool shown = InformSteps();
+    TraceLog("PerformAutoInform() - END " + BoolText(shown));
+    return shown;
+}
+
+bool UpdateCycle::InformSteps() {
     TraceLog(" ==== PerformAutoInform-1 ====");
     const std::string informName = ReadText(info(), i::kNameOfInformFile);
     if (UpdateBase().empty() || informName.empty()) return false;
@@ -413,7 +426,6 @@ bool UpdateCycle::PerformAutoInform() {
     const bool shown = InformDialog(window_, request) == 1;
     if (shown) WriteNumber(original(), o::kVersionOriginal, Read32(info(), i::kVersionNew));
     TraceLog(" ==== PerformAutoInform-4 ====");
-    TraceLog("PerformAutoInform() - END " + BoolText(shown));
     return shown;
 }
 

@@ -74,9 +74,11 @@ void CreateAndRunAgentCopy(const StubContext& ctx, bool copyWasRunning) {
     const std::string arguments = AgentCopyArguments(ctx.commandTail);
     TraceLog("WinExec: " + copy + arguments);
     StartProgram(copy + arguments, SW_HIDE);
-    // Requests forwarded right after need the copy's window: wait for it.
+    // Requests forwarded right after go to the copy's window, and a message
+    // posted before the window exists is lost: so wait for the window, not
+    // merely for the process.
     if (!ctx.commandTail.empty()) {
-        for (int waited = 0; waited < 3000 && !IsProcessRunning(copy); waited += 200) WaitPumping(200, 0);
+        for (int waited = 0; waited < 3000 && !AgentCopyRunning(ctx); waited += 200) WaitPumping(200, 0);
     }
     TraceLog("CreateAndRun_X_Exe() --- End");
 }

@@ -7,10 +7,12 @@ new version, starts the product again and restarts itself."""
 import os
 import re
 import shutil
+import subprocess
+import tempfile
 import time
 import unittest
 
-from harness import WIN_BIN, StubTestCase, build_package, read, read_bytes, wait_until, win_path
+from harness import MKSETUP, WIN_BIN, StubTestCase, build_package, read, read_bytes, wait_until, win_path
 from servers import NginxServer
 
 TOKEN = "prod-token"
@@ -50,24 +52,31 @@ class UpdateAgent(StubTestCase):
 
     def setUp(self):
         super().setUp()
-        self.app = os.path.join(self.work, "app")
-        os.makedirs(self.app)
+        self.report = os.path.join(self.work, "report.txt")
+        self.fresh_product()
+
+    def fresh_product(self):
+        """A new product folder with the product in it, and a folder of its
+        own on the server."""
+        self.app = tempfile.mkdtemp(prefix="app-", dir=self.work)
         self.agent = os.path.join(self.app, "ProdUpdate.exe")
         self.product = os.path.join(self.app, "Prod.exe")
         self.product_log = self.product + ".log"
         self.trace = os.path.join(self.app, "X_ProdUpdate.log")
         self.original = os.path.join(self.app, "Prod.original")
-        self.report = os.path.join(self.work, "report.txt")
-        self.folder = "pub%d" % time.monotonic_ns()  # this test's folder on the server
+        self.folder = os.path.basename(self.app)
         shutil.copy(os.path.join(WIN_BIN, "fixture_app.exe"), self.product)
+        if os.path.exists(self.report):
+            os.remove(self.report)
 
     def tearDown(self):
-        if self.ui("wait", AGENT_CLASS, "100").returncode == 0:
-            self.prefix.run(self.agent, "/STOP=0")
-            self.ui("gone", AGENT_CLASS, "20000")
-        for window in ("RvFixtureWindow",):
-            self.ui("close", window)
+        self.end_programs()
         super().tearDown()
+
+    def end_programs(self):
+        """Ends every program of the prefix: agents, products, boxes."""
+        subprocess.run(["wineserver", "-k"], env=self.prefix.env, check=False, capture_output=True)
+        subprocess.run(["wineserver", "-w"], env=self.prefix.env, check=False, capture_output=True, timeout=60)
 
     def ui(self, *args):
         return self.prefix.run(self.prefix.tool("ui_driver.exe"), *args)
@@ -196,11 +205,10 @@ class UpdateAgent(StubTestCase):
                  ("Issue a Message Box", None), ("Don't Shut Down", None)]
         for method, logged in cases:
             with self.subTest(method=method):
-                self.folder = "pub%d" % time.monotonic_ns()
+                self.end_programs()
+                self.fresh_product()
                 self.install_agent(self.publish(ShutDownMethod=method))
                 self.write_original()
-                os.path.exists(self.product_log) and os.remove(self.product_log)
-                os.path.exists(self.report) and os.remove(self.report)
                 self.start_product()
                 # A budget of ticks keeps the agent from restarting itself.
                 self.start_agent("/STOP=40")
@@ -210,8 +218,8 @@ class UpdateAgent(StubTestCase):
                     self.answer("&OK")
                 self.wait_trace("PerformAutoUpdate() - END    Result=TRUE")
                 # Probing once, on the fourth tick.
-                counts = re.findall(r"AutoUpdateTimerCount=(-?\d+)\r\n(.*ShotTimeStatus=\d)?", read(self.trace))
-                self.assertEqual(counts[:4], [("-2", ""), ("-1", ""), ("0", ""), ("1", " ShotTimeStatus=2")])
+                ticks = re.findall(r"AutoUpdateTimerCount=(-?\d+)|ShotTimeStatus=(\d)", read(self.trace))
+                self.assertEqual(ticks[:5], [("-2", ""), ("-1", ""), ("0", ""), ("1", ""), ("", "2")])
                 self.assertIn("Method: " + method, read(self.trace))
                 self.assertTrue(os.path.exists(self.report), "the setup did not run")
                 log = read(self.product_log)
@@ -225,9 +233,7 @@ class UpdateAgent(StubTestCase):
                 else:
                     self.assertTrue(wait_until(lambda: read(self.product_log).count("ready") == 2, 30), log)
                     self.ui("close", "RvFixtureWindow")
-                self.assertNotIn("ReStartAutoUpdateExe() - Start\r\n.. WinExec", read(self.trace))
-                self.prefix.run(self.agent, "/STOP=0")
-                self.assertEqual(self.ui("gone", AGENT_CLASS, "20000").returncode, 0)
+                self.assertNotIn(".. WinExec", read(self.trace))
 
     def test_failed_checks_are_quiet_and_a_user_check_tells_why(self):
         # The installed version is already the new one: "not higher", no box.
@@ -238,7 +244,9 @@ class UpdateAgent(StubTestCase):
         self.assertNotEqual(self.ui("wait", "VMsgBox", "2000").returncode, 0, "a box for a quiet check")
         self.assertEqual(self.ui("gone", AGENT_CLASS, "30000").returncode, 0)
 
-        # A check the user asked for: the confirmation first (No: nothing is fetched) ...
+        # A check the user asked for, with no probing of the agent's own: the
+        # confirmation first (No: nothing is fetched) ...
+        self.write_original(VersionOriginal="2", ProbeSecondsInterval="-1")
         before = len(self.nginx.requests())
         self.start_agent("/TEST=2")
         self.assertIn("Look for a new Prod?", self.box())
@@ -262,12 +270,14 @@ class UpdateAgent(StubTestCase):
         self.assertIn("Download Prod?", self.box())
         self.answer("&No")
         self.wait_trace("PerformAutoUpdate() - START")
-        self.assertEqual(self.requests(), ["/%s/Prod.INFO" % self.folder])
-        self.prefix.run(self.agent, "/STOP=0")
-        self.assertEqual(self.ui("gone", AGENT_CLASS, "20000").returncode, 0)
+        time.sleep(2)
+        self.assertNotIn("Download START: %s\\NewSetup.exe" % self.nginx.url(self.folder), read(self.trace))
+        self.assertEqual(self.version_original(), "1")
 
         # A setup of another product: one error box, the download is deleted, nothing runs.
-        self.folder = "pub%d" % time.monotonic_ns()
+        self.end_programs()
+        self.fresh_product()
+        self.write_original()
         self.install_agent(self.publish(self.new_setup(token="other")))
         self.start_agent("/STOP=40")
         self.assertIn("Bad Secret Token!", self.box())
@@ -276,15 +286,60 @@ class UpdateAgent(StubTestCase):
         self.assertFalse(os.path.exists(os.path.join(self.app, "NewSetup.exe")))
         self.assertFalse(os.path.exists(self.report))
         self.assertEqual(self.version_original(), "1")
-        self.prefix.run(self.agent, "/STOP=0")
-        self.assertEqual(self.ui("gone", AGENT_CLASS, "20000").returncode, 0)
 
         # A setup that does not complete leaves the installed version as it was.
-        self.folder = "pub%d" % time.monotonic_ns()
+        self.end_programs()
+        self.fresh_product()
+        self.write_original()
         self.install_agent(self.publish(self.new_setup(keep_atom=True)))
         self.start_agent("/STOP=40")
         self.wait_trace("PerformAutoUpdate() - END    Result=FALSE")
         self.assertTrue(os.path.exists(self.report), "the setup did not run")
+        self.assertEqual(self.version_original(), "1")
+
+    def publish_news(self, token=TOKEN):
+        """A news edition made by the builder's publish command, on nginx."""
+        project = os.path.join(self.work, "news.toml")
+        out = os.path.join(self.work, "news-out")
+        with open(project, "w") as f:
+            f.write('descriptor = "Prod.INFO"\ntoken = "%s"\noutput = "%s"\n[NewSetup]\n'
+                    'DownloadURL_UPDATE = "%s"\nVersionNew = 2\n[General]\nAutoInform = true\n[AutoInform]\n'
+                    'NameOfInformFile = "News.txt"\nAutoInformW = 420\nAutoInformH = 300\n'
+                    'DownloadURL_INFORM = "http://127.0.0.1:9/news.html"\n'
+                    'body = "Version 2 of Prod is out: faster, smaller, and it keeps your files."\n'
+                    % (token, out, self.nginx.url(self.folder)))
+        subprocess.run([MKSETUP, "publish", project], check=True, capture_output=True)
+        for name in ("Prod.INFO", "News.txt"):
+            self.nginx.put("/%s/%s" % (self.folder, name), read_bytes(os.path.join(out, name)), 1700000000)
+
+    def test_news_page_is_shown_once(self):
+        self.publish_news()
+        self.install_agent(self.nginx.url(self.folder))
+        self.write_original()
+        self.start_agent()
+        self.assertEqual(self.ui("visible", "VRichEditBox", "60000").returncode, 0, read(self.trace)[-2000:])
+        time.sleep(1)
+        self.assertEqual(self.ui("close", "VRichEditBox").returncode, 0)
+        self.wait_trace("PerformAutoInform() - END TRUE")
+        self.assertEqual(self.version_original(), "2")
+        self.end_programs()
+
+        # The same edition again: nothing is shown.
+        self.start_agent()
+        self.wait_trace("GetOkToPerformAU = 2 - Too early for retesting")
+        self.assertNotEqual(self.ui("wait", "VRichEditBox", "2000").returncode, 0, "shown twice")
+
+        # News of another product is refused, and deleted.
+        self.end_programs()
+        self.fresh_product()
+        self.publish_news(token="other")
+        self.install_agent(self.nginx.url(self.folder))
+        self.write_original()
+        self.start_agent()
+        self.assertIn("Bad Secret Token!", self.box())
+        self.answer("&OK")
+        self.wait_trace("PerformAutoInform() - END FALSE")
+        self.assertFalse(os.path.exists(os.path.join(self.app, "News.txt")))
         self.assertEqual(self.version_original(), "1")
 
     def test_test_mode_copies_from_a_folder(self):
