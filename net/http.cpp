@@ -26,7 +26,9 @@ bool Expect(const std::string& text, size_t& pos, char c) {
 }  // namespace
 
 std::string PartialFileName(const std::string& localFile, int64_t size, uint32_t dosDate) {
-    return localFile + "." + IntText(size + static_cast<int64_t>(dosDate));
+    // Summed with wrap-around: a size near the 64-bit limit must still name
+    // a file, never overflow.
+    return localFile + "." + IntText(static_cast<int64_t>(static_cast<uint64_t>(size) + dosDate));
 }
 
 uint32_t ReadChunkSize(int64_t size) {

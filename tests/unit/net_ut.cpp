@@ -11,6 +11,7 @@ namespace {
 TEST(Http, PartialFileNameAddsSizeAndDate) {
     EXPECT_EQ(PartialFileName("C:\\T\\Setup.exe", 1000, 0x5A8B0000u), "C:\\T\\Setup.exe.1519059944");
     EXPECT_EQ(PartialFileName("a", 5, 0), "a.5");
+    EXPECT_EQ(PartialFileName("a", INT64_MAX, 1), "a.-9223372036854775808");
 }
 
 TEST(Http, ChunkSizes) {
