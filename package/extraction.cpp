@@ -99,7 +99,8 @@ std::string DamageText(const RecordResult& r, const FileWritingSink& sink) {
 std::string VolumeMismatch(const Trailer& first, const Trailer& volume, int number) {
     if (!volume.HasMagic()) return "holds no part of the package";
     if (first.volumeNumber == 0) return std::string();
-    if (volume.volumeNumber != static_cast<uint8_t>(number)) return "is not disk " + IntText(number) + " of the package";
+    if (volume.volumeNumber != static_cast<uint8_t>(number))
+        return "is not disk " + IntText(number) + " of the package";
     if (volume.timeStamp != first.timeStamp) return "belongs to another build of the package";
     return std::string();
 }

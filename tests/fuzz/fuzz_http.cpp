@@ -36,7 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     TransferRate rate;
     rate.Reset(static_cast<uint32_t>(in.Number(0, 4)));
-    for (size_t i = 0; i < 8; ++i) rate.Add(static_cast<uint32_t>(in.Number(i, 4)), static_cast<uint32_t>(in.Number(i + 4, 4)));
+    for (size_t i = 0; i < 8; ++i)
+        rate.Add(static_cast<uint32_t>(in.Number(i, 4)), static_cast<uint32_t>(in.Number(i + 4, 4)));
     rate.Text(offset, length);
     TransferError(in.Number(15, 1) & 1, offset, length, in.Text(1));
 

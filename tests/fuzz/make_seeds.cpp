@@ -1,9 +1,11 @@
 // Writes the seed corpora of the fuzz targets with our own writer and
 // texts, one folder per target under the folder given:
 //   fuzz_seeds OUT    ->  OUT/package, OUT/text, OUT/descriptors, OUT/http
-// Every package kind the builder makes is there twice: with its checksum,
-// and with the test disabled (1234), so that mutations of the records reach
-// the extraction instead of stopping at the checksum.
+// Every package kind the builder makes is there three times: as built; with
+// the checksum test disabled (1234), so that mutations of the records reach
+// the extraction instead of stopping at the checksum; and that without the
+// trailer's check too, as older builders write it, so that mutations of the
+// trailer's fields reach the reader.
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -15,6 +17,7 @@
 #include "format/scramble.h"
 #include "format/std_file.h"
 #include "tests/fuzz/fuzz_input.h"
+#include "tests/unit/test_util.h"
 #include "ui/language.h"
 #include "ui/text.h"
 
@@ -24,79 +27,48 @@ namespace {
 constexpr char kVolumeSeparator[] = "\n--next volume--\n";
 namespace fs = std::filesystem;
 
-std::string StubImage() {
-    std::string image(512, '\0');
-    image.replace(0, 2, "MZ");
-    image.replace(kPeHeaderOffset, 4, std::string("PE\0\0", 4));
-    return image;
-}
-
+// Sections with every third of the stub's texts.
 std::string LanguageBlockOf(const std::vector<std::string>& languages) {
-    std::string block(1, kSectionDelimiter);
+    std::vector<std::vector<std::string>> sections;
     for (const std::string& language : languages) {
-        std::string section = kItemDelimiter + language + kItemDelimiter;
+        sections.push_back({language});
         for (size_t i = 0; i < kTextDefaultCount; i += 3)
-            section += std::string(kTextDefaults[i].key) + "=" + kTextDefaults[i].text + kItemDelimiter;
-        block += section + kSectionDelimiter;
+            sections.back().push_back(std::string(kTextDefaults[i].key) + "=" + kTextDefaults[i].text);
     }
-    return block;
+    return test::LanguageBlock(sections);
 }
-
-struct PackageKind {
-    const char* name;
-    int level;
-    bool recordLength;
-    uint64_t volumeSize;
-    bool internet;
-};
 
 // The volumes of one package, joined as the package target reads them.
-std::string WritePackage(const fs::path& scratch, const PackageKind& kind) {
+std::string WritePackage(const fs::path& scratch, const test::PackageKind& kind) {
     PackageSettings s;
-    s.stubImage = StubImage();
+    s.stubImage = test::FakeStubImage(512);
     s.languageBlock = LanguageBlockOf({"English", "Turkish"});
     s.updateBlock = "|1|Prod.INFO|Agent.exe|" + ScrambleItem("token", 3) + "|0|";
-    if (kind.internet) {
-        s.hasInternetBlock = true;
-        s.internetSetup = true;
-        s.internetBlock = "|http://127.0.0.1/dl|Full.exe|0|" + ScrambleItem("token", 4) + "|4096|";
-    }
-    s.level = kind.level;
-    s.recordLength = kind.recordLength;
-    s.volumeSize = kind.volumeSize;
+    s.internetBlock = "|http://127.0.0.1/dl|Full.exe|0|" + ScrambleItem("token", 4) + "|4096|";
     s.timeStamp = 3974000000;
-    const std::string path = (scratch / "Setup.exe").string();
-    PackageWriter writer(s, path);
-    const std::vector<std::pair<std::string, std::string>> files = {
-        {MakeSetupRecordHeader("setup.exe", "/S", 0x5A3B1234), std::string(300, 'x') + "program"},
-        {MakeRecordHeader("data\\readme.txt", 0), "Read me.\r\nRead me.\r\nRead me.\r\n"},
-        {MakeRecordHeader("data/sub/b.bin", 0x11112222), std::string(700, '\x01')},
-    };
-    for (const auto& [header, content] : files) {
-        writer.BeginFile(content.size());
-        writer.AddRecord(header, content);
-    }
+    const std::vector<std::string> volumes =
+        test::WriteVolumes(kind, s, (scratch / "Setup.exe").string(),
+                           {{MakeSetupRecordHeader("setup.exe", "/S", 0x5A3B1234), std::string(300, 'x') + "program"},
+                            {MakeRecordHeader("data\\readme.txt", 0), "Read me.\r\nRead me.\r\nRead me.\r\n"},
+                            {MakeRecordHeader("data/sub/b.bin", 0x11112222), std::string(700, '\x01')}});
     std::string joined;
-    if (!writer.Finish()) return joined;
-    for (const std::string& volume : writer.volumePaths()) {
-        std::string bytes;
-        ReadWholeFile(volume, bytes);
-        joined += (joined.empty() ? "" : kVolumeSeparator) + bytes;
-        fs::remove(volume);
-    }
+    for (const std::string& v : volumes) joined += (joined.empty() ? "" : kVolumeSeparator) + v;
     return joined;
 }
 
-// The same volumes with every checksum set to the value that disables it.
-std::string WithChecksumsDisabled(const std::string& joined) {
+// The same volumes with every checksum set to the value that disables it,
+// and without the trailer checks when asked.
+std::string WithChecksumsDisabled(const std::string& joined, bool withoutTrailerCheck) {
     std::string out, rest = joined;
     const std::string separator = kVolumeSeparator;
     for (;;) {
         const size_t end = rest.find(separator);
         std::string volume = rest.substr(0, end);
-        if (volume.size() >= kTrailerSize)
-            PutU32(reinterpret_cast<uint8_t*>(&volume[volume.size() - kTrailerSize + trailer_offset::kChecksum]),
-                   kChecksumDisabled);
+        if (volume.size() >= kTrailerSize) {
+            uint8_t* trailer = reinterpret_cast<uint8_t*>(&volume[volume.size() - kTrailerSize]);
+            PutU32(trailer + trailer_offset::kChecksum, kChecksumDisabled);
+            if (withoutTrailerCheck) PutU16(trailer + trailer_offset::kTrailerCheck, 0);
+        }
         out += volume;
         if (end == std::string::npos) return out;
         out += separator;
@@ -117,15 +89,16 @@ void Save(const fs::path& folder, const std::vector<std::string>& seeds) {
 }
 
 std::vector<std::string> PackageSeeds(const fs::path& scratch) {
-    const PackageKind kinds[] = {
+    const test::PackageKind kinds[] = {
         {"plain", 9, false, 0, false},   {"stored", 0, false, 0, false},  {"recorded", 9, true, 0, false},
         {"spanned", 0, false, 1400, false}, {"internet", 9, false, 0, true},
     };
     std::vector<std::string> seeds;
-    for (const PackageKind& kind : kinds) {
+    for (const test::PackageKind& kind : kinds) {
         const std::string joined = WritePackage(scratch, kind);
         seeds.push_back(joined);
-        seeds.push_back(WithChecksumsDisabled(joined));
+        seeds.push_back(WithChecksumsDisabled(joined, false));
+        seeds.push_back(WithChecksumsDisabled(joined, true));
     }
     return seeds;
 }
@@ -135,7 +108,7 @@ std::vector<std::string> TextSeeds() {
     std::vector<std::string> seeds = {
         Seed(Numbers(3, 0x24), {block, "TURKISH", "FontName"}),
         Seed(Numbers(1, 0), {"|a|b||c|", "x|y", "z"}),
-        Seed(Numbers(0x10, 0x21), {"\"C:\\P\\Setup.exe\" /SpanCdLvl=2 /TEST=1 /WM_MSG=3:4 /STOP=1 /TRANSIENT=5 /DELAY=10",
+        Seed(Numbers(0x10, 0x21), {"\"C:\\P\\Setup.exe\" /SpanCdLvl=2 /TEST=1 /WM_MSG=3:4 /STOP=1 /DELAY=10",
                                    "C:\\P\\Setup.exe", "setup.exe*/S /lang=1"}),
         Seed(Numbers(1, 0), {"C:\\P\\X_Agent.exe /TEST=0 /SleepX=30", "C:\\P\\X_Agent.exe", "Agent.exe"}),
         Seed(Numbers(0, 0), {MakeSetupRecordHeader("data\\setup.exe", "/S", 7), "Setup.exe.001", ""}),
@@ -162,7 +135,7 @@ std::vector<std::string> HttpSeeds(const std::vector<std::string>& packages) {
         Seed(Numbers(200, 10), {"bytes */200", "x", "y"}),
         Seed(Numbers(404, 5000000), {"<HTML><HEAD><TITLE>404 Not Found</TITLE></HEAD> Microsoft-IIS/10",
                                     "http://h/Full.exe", "Size: <SIZE> MB", "4096"}),
-        Seed(Numbers(206, 0), {packages.empty() ? std::string() : packages[2], "t", "t"}),
+        Seed(Numbers(206, 0), {packages.empty() ? std::string() : packages[0], "t", "t"}),
     };
 }
 

@@ -25,9 +25,11 @@ for t in $targets; do
     corpus=$work/corpus/$t
     log=$work/$t.log
     mkdir -p "$corpus" "$work/crashes"
-    # A record may inflate to a few MB from a small input; more memory or
-    # time than this for one input is a fault.
-    "$bin/fuzz_$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=64 -max_len=16384 \
+    # A record may inflate to a few MB from a small input; more memory than
+    # this for one input is a fault. One input takes milliseconds: the
+    # timeout is wide because the machine is shared, and a starved run must
+    # not pass for a hang.
+    "$bin/fuzz_$t" -max_total_time="$seconds" -timeout=60 -rss_limit_mb=2048 -malloc_limit_mb=64 -max_len=16384 \
         -print_final_stats=1 -artifact_prefix="$work/crashes/$t-" "$corpus" "$seeds/$t" >"$log" 2>&1 || true
     last=$(grep -aE '^#[0-9]+.* cov: ' "$log" | tail -n 1)
     execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")

@@ -2,6 +2,7 @@
 
 #include "format/bytes.h"
 #include "format/package_format.h"
+#include "tests/unit/test_util.h"
 #include "ui/text.h"
 
 namespace rv::sweep {
@@ -11,16 +12,6 @@ namespace {
 constexpr uint8_t kFlips[] = {0xFF, 0x01};
 constexpr int kSampledBytesPerRecord = 12;
 constexpr int kSampledCuts = 40;
-
-std::string Junk(size_t size, unsigned seed) {
-    std::string s(size, '\0');
-    unsigned x = seed * 2654435761u + 7;
-    for (char& c : s) {
-        x = x * 1664525u + 1013904223u;
-        c = static_cast<char>(x >> 24);
-    }
-    return s;
-}
 
 class CaseList {
 public:
@@ -84,12 +75,12 @@ void DamageVolume(CaseList& list, const std::string& volume, size_t index, int b
         for (uint64_t at : {b - 1, b, b + 1}) list.Cut("cut at a boundary", index, at);
     for (int k = 1; k <= kSampledCuts; ++k) list.Cut("cut at an offset", index, volume.size() * k / (kSampledCuts + 1));
     const std::string trailer = volume.substr(r.trailerStart);
-    list.Append(index, Junk(1, 1), "1 byte");
-    list.Append(index, Junk(73, 2), "73 bytes");
-    list.Append(index, Junk(74, 3), "74 bytes");
-    list.Append(index, Junk(75, 4), "75 bytes");
-    list.Append(index, Junk(4096, 5), "4096 bytes");
-    list.Append(index, Junk(100000, 6), "100000 bytes");
+    list.Append(index, test::PatternBytes(1, 1), "1 byte");
+    list.Append(index, test::PatternBytes(73, 2), "73 bytes");
+    list.Append(index, test::PatternBytes(74, 3), "74 bytes");
+    list.Append(index, test::PatternBytes(75, 4), "75 bytes");
+    list.Append(index, test::PatternBytes(4096, 5), "4096 bytes");
+    list.Append(index, test::PatternBytes(100000, 6), "100000 bytes");
     list.Append(index, trailer, "a copy of the trailer");
     list.Append(index, std::string(4096, '\0') + trailer, "zeros and a copy of the trailer");
 }

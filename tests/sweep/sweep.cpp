@@ -35,6 +35,7 @@
 #include "package/extraction.h"
 #include "tests/fuzz/memory_host.h"
 #include "tests/sweep/damage.h"
+#include "tests/unit/test_util.h"
 #include "ui/text.h"
 
 namespace {
@@ -77,66 +78,26 @@ namespace fs = std::filesystem;
 constexpr size_t kMemoryBound = 32u << 20;
 constexpr double kTimeLimitSeconds = 10;
 
-struct PackageKind {
-    const char* name;
-    int level;
-    bool recordLength;
-    uint64_t volumeSize;
-    bool internet;
-};
-const PackageKind kKinds[] = {
+const test::PackageKind kKinds[] = {
     {"plain", 9, false, 0, false},      {"stored", 0, false, 0, false},
     {"spanned", 9, false, 9000, false}, {"recorded length", 9, true, 0, false},
     {"internet", 9, false, 0, true},
 };
 
-std::string StubImage() {
-    std::string image = std::string("MZ") + std::string(kPeHeaderOffset - 2, '\0') + std::string("PE\0\0", 4);
-    image.resize(1024, '\x90');
-    return image;
-}
-
-std::string Pattern(size_t size, unsigned seed) {
-    std::string s(size, '\0');
-    for (char& c : s) {
-        seed = seed * 1103515245u + 12345u;
-        c = static_cast<char>(seed >> 16);
-    }
-    return s;
-}
-
-Volumes BuildPackage(const PackageKind& kind, unsigned seed, const fs::path& scratch) {
+Volumes BuildPackage(const test::PackageKind& kind, unsigned seed, const fs::path& scratch) {
     PackageSettings s;
-    s.stubImage = StubImage();
-    s.languageBlock = "\x02\x01" "English\x01s0=Sweep\x01\x02";
+    s.stubImage = test::FakeStubImage(1024);
+    s.languageBlock = test::LanguageBlock({{"English", "s0=Sweep"}});
     s.updateBlock = "|1|Prod.INFO|Agent.exe||0|";
-    s.hasInternetBlock = kind.internet;
     s.internetBlock = "|http://127.0.0.1/dl|Full.exe|0||4096|";
-    s.level = kind.level;
-    s.recordLength = kind.recordLength;
-    s.volumeSize = kind.volumeSize;
     s.timeStamp = 3974000000 + seed;  // another build, another second
-    const std::string path = (scratch / "Setup.exe").string();
-    PackageWriter writer(s, path);
-    const std::pair<std::string, std::string> files[] = {
-        {MakeRecordHeader("readme.txt", 0x5A3B1234), std::string(3000, 'r') + Pattern(40, seed)},
-        {MakeSetupRecordHeader("setup.exe", "/S", 0x5A3B1234), "MZ setup program " + Pattern(2000, seed + 1)},
-        {MakeRecordHeader("data\\words.txt", 0), std::string(9000, 'w') + Pattern(100, seed + 2)},
-        {MakeRecordHeader("data/deep/random.bin", 0), Pattern(20000, seed + 3)},
-        {MakeRecordHeader("empty.txt", 0), ""},
-    };
-    for (const auto& [header, content] : files) {
-        writer.BeginFile(content.size());
-        writer.AddRecord(header, content);
-    }
-    Volumes volumes;
-    if (!writer.Finish()) return volumes;
-    for (const std::string& v : writer.volumePaths()) {
-        volumes.emplace_back();
-        ReadWholeFile(v, volumes.back());
-        fs::remove(v);
-    }
-    return volumes;
+    return test::WriteVolumes(
+        kind, s, (scratch / "Setup.exe").string(),
+        {{MakeRecordHeader("readme.txt", 0x5A3B1234), std::string(3000, 'r') + test::PatternBytes(40, seed)},
+         {MakeSetupRecordHeader("setup.exe", "/S", 0x5A3B1234), "MZ " + test::PatternBytes(2000, seed + 1)},
+         {MakeRecordHeader("data\\words.txt", 0), std::string(9000, 'w') + test::PatternBytes(100, seed + 2)},
+         {MakeRecordHeader("data/deep/random.bin", 0), test::PatternBytes(20000, seed + 3)},
+         {MakeRecordHeader("empty.txt", 0), ""}});
 }
 
 struct Run {
@@ -204,7 +165,7 @@ int HostSweep() {
     std::vector<std::string> order;
     std::map<std::string, Row> rows;
     std::vector<std::string> failures;
-    for (const PackageKind& kind : kKinds) {
+    for (const test::PackageKind& kind : kKinds) {
         const Volumes built = BuildPackage(kind, 1, scratch), other = BuildPackage(kind, 2, scratch);
         if (built.empty()) {
             std::fprintf(stderr, "cannot build the %s package\n", kind.name);

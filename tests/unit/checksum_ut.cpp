@@ -79,7 +79,8 @@ TEST(PackageChecksum, WhichDamageIsDetected) {
             MemorySource src(bytes);
             ASSERT_TRUE(VerifyPackageChecksum(src)) << d.what;
         }
-        const size_t at = static_cast<size_t>(d.offset >= 0 ? d.offset : static_cast<long long>(bytes.size()) + d.offset);
+        const long long from = d.offset >= 0 ? 0 : static_cast<long long>(bytes.size());
+        const size_t at = static_cast<size_t>(from + d.offset);
         bytes[at] = static_cast<char>(bytes[at] ^ 0x5A);
         MemorySource src(bytes);
         EXPECT_EQ(!VerifyPackageChecksum(src), d.detected) << d.what;
