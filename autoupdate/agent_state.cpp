@@ -17,7 +17,13 @@ void ParseOverrides(const std::string& text, TransientOverrides& overrides) {
     }
 }
 
-void SetStartDelay(AgentState& state, long long seconds) { state.timerCount = -seconds; }
+// The delay comes from the command line as any 64-bit number. Beyond 68
+// years every delay means the same, and the cap keeps the negation and the
+// tick counter's increments from overflowing.
+void SetStartDelay(AgentState& state, long long seconds) {
+    constexpr long long kLongestDelay = 0x7FFFFFFF;
+    state.timerCount = -EnsureRange(seconds, -kLongestDelay, kLongestDelay);
+}
 
 namespace {
 int32_t Low32(long long value) { return static_cast<int32_t>(static_cast<uint32_t>(value)); }

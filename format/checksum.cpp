@@ -37,6 +37,7 @@ bool ChecksumPasses(uint32_t stored, uint32_t computed) {
 
 bool VerifyPackageChecksum(ByteSource& src) {
     const PackageReader reader(src);
+    if (reader.TrailerDamaged()) return false;
     return ChecksumPasses(reader.trailer().checksum,
                           ComputePackageChecksum(src, reader.layout(), reader.trailer().length));
 }

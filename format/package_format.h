@@ -21,14 +21,23 @@
 //
 // Trailer (74 bytes, little-endian):
 //   0  u8   reserved, 1          28 u32[9] required space per cluster size
-//   1  u8   leading block count  64 u8   reserved
-//   2  u16  reserved, 0          65 u8   flags (kFlag*)
+//   1  u8   leading block count  64 u8   volume number (reserved, 0, in
+//   2  u16  trailer check               older packages)
+//           (reserved, 0, in     65 u8   flags (kFlag*)
+//           older packages)
 //   4  u32  first block offset   66 u8   internet-download stub
 //   8  u32  file record count    67 u8   confirm before downloading
 //   12 u32  magic 0x4A3B2C1D     68 u8   write a fresh update agent
 //   16 u32  package checksum     69 u8   this file is the update agent
 //   20 i64  build time stamp     70 u32  trailer length, 74
 //           (seconds since 1899-12-30 00:00 local time)
+//
+// The package checksum covers neither the trailer nor the last bytes before
+// it. So that damage there is seen too, our builder fills two reserved
+// fields: a check of the trailer's other bytes, and the volume's number;
+// it ends every volume's records with kRecordsPadding zero bytes (two empty
+// stored records, which every reader skips). Readers test the two fields
+// only when they are not 0, so packages of older builders still read.
 #pragma once
 
 #include <cstddef>
@@ -52,14 +61,14 @@ constexpr uint32_t kChecksumDisabled = 1234;
 namespace trailer_offset {
 constexpr size_t kReserved0 = 0;
 constexpr size_t kBlockCount = 1;
-constexpr size_t kReserved2 = 2;
+constexpr size_t kTrailerCheck = 2;
 constexpr size_t kBlockOffset = 4;
 constexpr size_t kRecordCount = 8;
 constexpr size_t kMagic = 12;
 constexpr size_t kChecksum = 16;
 constexpr size_t kTimeStamp = 20;
 constexpr size_t kRequiredSpace = 28;
-constexpr size_t kReserved64 = 64;
+constexpr size_t kVolumeNumber = 64;
 constexpr size_t kFlags = 65;
 constexpr size_t kInternetSetup = 66;
 constexpr size_t kConfirmDownload = 67;
@@ -68,11 +77,15 @@ constexpr size_t kIsAgent = 69;
 constexpr size_t kLength = 70;
 }  // namespace trailer_offset
 
-static_assert(trailer_offset::kRequiredSpace + 9 * 4 == trailer_offset::kReserved64,
+static_assert(trailer_offset::kRequiredSpace + 9 * 4 == trailer_offset::kVolumeNumber,
               "nine required-space entries fill offsets 28..63");
 static_assert(trailer_offset::kLength + 4 == kTrailerSize, "the length field ends the trailer");
 static_assert(kRecordedLengthOffset + kRecordedLengthSize == kPeHeaderOffset,
               "the recorded length ends where the PE header begins");
+
+// Zero bytes behind a volume's last record: the checksum leaves out the last
+// 8 bytes before the trailer.
+constexpr size_t kRecordsPadding = 8;
 
 // Bits of the trailer's flag byte.
 constexpr uint8_t kFlagAlwaysShowTempNotice = 1 << 0;

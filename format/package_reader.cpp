@@ -46,10 +46,10 @@ PackageLayout LocatePackage(ByteSource& src) {
 
 PackageReader::PackageReader(ByteSource& src) : layout_(LocatePackage(src)) {
     ReadTrailer(src);
-    if (trailer_.HasMagic())
+    if (trailer_.HasMagic() && !trailerDamaged_)
         ReadBlocks(src);
     else
-        trailer_ = Trailer();  // a foreign file answers every question with zero
+        trailer_ = Trailer();  // a foreign or damaged file answers every question with zero
 }
 
 void PackageReader::ReadTrailer(ByteSource& src) {
@@ -63,6 +63,10 @@ void PackageReader::ReadTrailer(ByteSource& src) {
     trailer_ = DecodeTrailer(Bytes(raw), raw.size());
     trailer_.length = length;
     if (trailer_.blockCount == 0) trailer_.blockCount = 2;
+    // Our builder always writes a whole trailer with its check.
+    const std::string whole = raw + lengthField;
+    trailerDamaged_ = trailer_.HasMagic() && trailer_.check != 0 &&
+                      (whole.size() != kTrailerSize || TrailerCheck(Bytes(whole)) != trailer_.check);
 }
 
 uint64_t PackageReader::TrailerStart() const {

@@ -26,13 +26,16 @@ PackageLayout LocatePackage(ByteSource& src);
 class PackageReader {
 public:
     // Reads the trailer and, when the magic matches, the leading blocks. A
-    // missing, short or foreign file (wrong magic) leaves a zero trailer and
-    // empty blocks.
+    // missing, short or foreign file (wrong magic), and a trailer whose check
+    // fails, leave a zero trailer and empty blocks.
     explicit PackageReader(ByteSource& src);
 
     const PackageLayout& layout() const { return layout_; }
     const Trailer& trailer() const { return trailer_; }
     bool HasPackage() const { return trailer_.HasMagic(); }
+    // The trailer has the magic but not the check it carries: a damaged
+    // package, never read as one.
+    bool TrailerDamaged() const { return trailerDamaged_; }
     // True when every leading block the trailer names was read whole.
     bool BlocksComplete() const { return blocksComplete_; }
     // Offset of the first file record: just behind the leading blocks.
@@ -58,13 +61,14 @@ private:
     std::string language_, update_, internet_;
     uint64_t recordsStart_ = 0;
     bool blocksComplete_ = false;
+    bool trailerDamaged_ = false;
 };
 
 // The package checksum of a volume, or kChecksumDisabled for a file above
 // the size limit. `trailerLength` is the trailer's length field as read.
 uint32_t ComputePackageChecksum(ByteSource& src, const PackageLayout& layout, uint32_t trailerLength);
 bool ChecksumPasses(uint32_t stored, uint32_t computed);
-// Reads the volume and tests its stored checksum.
+// Reads the volume and tests its stored checksum; a damaged trailer fails.
 bool VerifyPackageChecksum(ByteSource& src);
 
 }  // namespace rv

@@ -65,7 +65,7 @@ bool PackageWriter::OpenVolume() {
     // Later volumes carry no stub image: the reader finds their blocks through
     // the trailer, and a disk holds more of the payload.
     const std::string head = n == 1 ? s_.stubImage + blocks_ : blocks_;
-    if (s_.volumeSize != 0 && head.size() + kTrailerSize + 64 > s_.volumeSize)
+    if (s_.volumeSize != 0 && head.size() + kRecordsPadding + kTrailerSize + 64 > s_.volumeSize)
         return Fail("the volume size is too small for the stub and the leading blocks");
     if (!out_.Write(head)) return Fail("cannot write " + path);
     position_ = head.size();
@@ -74,13 +74,15 @@ bool PackageWriter::OpenVolume() {
 }
 
 bool PackageWriter::CloseVolume() {
+    if (!out_.Write(std::string(kRecordsPadding, '\0'))) return Fail("cannot write " + volumePaths_.back());
+    position_ += kRecordsPadding;
     volumeDataEnds_.push_back(position_);
     return out_.Close() || Fail("cannot write " + volumePaths_.back());
 }
 
 uint64_t PackageWriter::SpaceLeft() const {
     if (s_.volumeSize == 0) return UINT64_MAX;
-    const uint64_t used = position_ + kTrailerSize;
+    const uint64_t used = position_ + kRecordsPadding + kTrailerSize;
     return used < s_.volumeSize ? s_.volumeSize - used : 0;
 }
 
@@ -131,6 +133,7 @@ bool PackageWriter::WriteTrailer(size_t volume) {
     t.recordCount = static_cast<uint32_t>(fileSizes_.size() + volumePaths_.size() - 1);
     t.magic = kPackageMagic;
     t.timeStamp = s_.timeStamp;
+    t.volumeNumber = static_cast<uint8_t>(volume + 1);
     t.requiredSpace = RequiredSpaceTable(fileSizes_);
     t.flags = static_cast<uint8_t>(s_.flags & ~kFlagContinuesInNextVolume);
     if (volume + 1 < volumePaths_.size()) t.flags |= kFlagContinuesInNextVolume;

@@ -1,5 +1,6 @@
 #include "net/http.h"
 
+#include <climits>
 #include <cmath>
 
 #include "ui/text.h"
@@ -26,7 +27,9 @@ bool Expect(const std::string& text, size_t& pos, char c) {
 }  // namespace
 
 std::string PartialFileName(const std::string& localFile, int64_t size, uint32_t dosDate) {
-    return localFile + "." + IntText(size + static_cast<int64_t>(dosDate));
+    // Summed with wrap-around: a size near the 64-bit limit must still name
+    // a file, never overflow.
+    return localFile + "." + IntText(static_cast<int64_t>(static_cast<uint64_t>(size) + dosDate));
 }
 
 uint32_t ReadChunkSize(int64_t size) {
@@ -35,14 +38,20 @@ uint32_t ReadChunkSize(int64_t size) {
     return static_cast<uint32_t>(Min(size / 10, kMaxChunk));
 }
 
+namespace {
+// A progress bar counts in int: steps beyond it (sizes near the 64-bit
+// limit) stop at its end instead of overflowing.
+int ProgressSteps(long long steps) { return static_cast<int>(EnsureRange(steps, 0, INT_MAX)); }
+}  // namespace
+
 int ProgressRange(int64_t size, uint32_t chunk) {
     if (chunk == 0) return 1;
-    return static_cast<int>(std::llround(static_cast<double>(size) / chunk)) + 1;
+    return ProgressSteps(std::llround(static_cast<double>(size) / chunk) + 1);
 }
 
 int ProgressPosition(int64_t received, uint32_t chunk) {
     if (chunk == 0) return 0;
-    return static_cast<int>(std::llround(static_cast<double>(received) / chunk));
+    return ProgressSteps(std::llround(static_cast<double>(received) / chunk));
 }
 
 bool WorthResuming(int64_t partialSize, int64_t size) { return partialSize > 0 && partialSize < size; }

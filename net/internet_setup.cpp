@@ -3,6 +3,7 @@
 #include "env/file_util.h"
 #include "format/bytes.h"
 #include "format/package_format.h"
+#include "format/trailer.h"
 #include "package/launch.h"
 #include "ui/text.h"
 
@@ -42,6 +43,12 @@ std::string InternetAgentImage(std::string image) {
         if (recorded < image.size() && image.size() - recorded < kAgentTailLimit) image.resize(recorded);
     }
     if (image.size() > kAgentFlagFromEnd) image[image.size() - kAgentFlagFromEnd] = 1;
+    // The trailer's check covers the flag: a package of our builder is
+    // sealed again, or it would read as damaged.
+    if (image.size() >= kTrailerSize) {
+        uint8_t* trailer = reinterpret_cast<uint8_t*>(&image[image.size() - kTrailerSize]);
+        if (GetU16(trailer + trailer_offset::kTrailerCheck) != 0) SealTrailer(trailer);
+    }
     return image;
 }
 

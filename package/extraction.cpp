@@ -93,25 +93,50 @@ std::string DamageText(const RecordResult& r, const FileWritingSink& sink) {
     }
 }
 
+// What ties a volume to the first one: the number and the build time stamp
+// our builder writes (older packages carry no number, so nothing is
+// compared). Empty when the volume belongs where it was found.
+std::string VolumeMismatch(const Trailer& first, const Trailer& volume, int number) {
+    if (!volume.HasMagic()) return "holds no part of the package";
+    if (first.volumeNumber == 0) return std::string();
+    if (volume.volumeNumber != static_cast<uint8_t>(number))
+        return "is not disk " + IntText(number) + " of the package";
+    if (volume.timeStamp != first.timeStamp) return "belongs to another build of the package";
+    return std::string();
+}
+
 bool IsAgentCarrier(const std::string& packagePath) {
     return EndsWith(".exe", packagePath, true) || EndsWith(".exe.001", packagePath, true);
 }
 
 // One volume: checksum, records, the agent beside the files. False ends
-// the run.
+// the run. `first` receives volume 1's trailer, and later volumes are
+// compared with it.
 bool ExtractVolume(const ExtractionInputs& in, ExtractionHost& host, const std::string& path, int number,
-                   ExtractionResult& result, FileWritingSink& sink, Trailer& trailer) {
+                   ExtractionResult& result, FileWritingSink& sink, Trailer& trailer, Trailer& first) {
     std::unique_ptr<ByteSource> src = host.OpenVolume(path);
     const PackageReader reader(*src);
     trailer = reader.trailer();
-    if (number == 1) host.Trace("FileInfo.FilesCount=" + IntText(trailer.recordCount));
+    if (number == 1) {
+        first = trailer;
+        host.Trace("FileInfo.FilesCount=" + IntText(trailer.recordCount));
+    }
     result.checksumPassed = VerifyPackageChecksum(*src);
     if (!result.checksumPassed) {
         result.failure = ExtractionFailure::BadChecksum;
         return false;
     }
     host.Trace("FileLen=" + IntText(static_cast<long long>(reader.layout().volumeLength)));
-    if (!reader.HasPackage()) return true;
+    if (!reader.HasPackage() && number == 1) return true;
+    // A volume that passes its own checksum can still be the wrong one: a
+    // stray file of a few bytes, a disk swapped for another, a disk of
+    // another build. Its records would make files that the setup trusts.
+    const std::string mismatch = VolumeMismatch(first, trailer, number);
+    if (!mismatch.empty()) {
+        result.failure = ExtractionFailure::Damaged;
+        result.damage = "the file " + path + " " + mismatch;
+        return false;
+    }
     if (number == 1) host.Progress(0, trailer.recordCount);
     if (!host.CreateFolderTree(in.destination))
         host.ShowError(in.destination + "<P><P>Unable to create Directory!<P><P>" + host.LastErrorText());
@@ -150,13 +175,14 @@ ExtractionResult ExtractPackage(const ExtractionInputs& in, ExtractionHost& host
     FileWritingSink sink(host, in, result);
     host.Progress(0, 0);
     std::string path = in.packagePath;
+    Trailer first;
     for (int number = 1;; ++number) {
         if (!host.FileExists(path)) {
             if (number == 1) result.failure = ExtractionFailure::BadChecksum;
             break;
         }
         Trailer trailer;
-        if (!ExtractVolume(in, host, path, number, result, sink, trailer)) break;
+        if (!ExtractVolume(in, host, path, number, result, sink, trailer, first)) break;
         if (!trailer.Flag(kFlagContinuesInNextVolume)) break;
         path = VolumeName(base, number + 1);
         const bool present = WaitForVolume(in, host, path, number + 1);

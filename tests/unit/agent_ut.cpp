@@ -113,6 +113,15 @@ TEST(AgentState, TickCountersAndBudget) {
     AgentState delayed;
     SetStartDelay(delayed, 10);
     EXPECT_EQ(delayed.timerCount, -10);
+    const struct {
+        long long seconds, timerCount;
+    } extremes[] = {{INT64_MIN, 0x7FFFFFFF}, {INT64_MAX, -0x7FFFFFFF}, {-5, 5}};
+    for (const auto& c : extremes) {
+        AgentState far;
+        SetStartDelay(far, c.seconds);
+        EXPECT_EQ(far.timerCount, c.timerCount) << c.seconds;
+        EXPECT_EQ(AdvanceTickCounters(far).shotsOpen, c.seconds < 0);
+    }
     EXPECT_TRUE(TestModeReadDue(delayed, 40000, false));
     delayed.lastTestModeRead = 20000;
     EXPECT_FALSE(TestModeReadDue(delayed, 40000, false));

@@ -47,7 +47,7 @@ TEST(PackageChecksum, PassRules) {
 struct Damage {
     const char* what;
     bool recordLength;
-    size_t offset;  // from the start of the file
+    long long offset;  // from the start of the file, or (negative) from its end
     bool detected;
 };
 
@@ -58,6 +58,14 @@ TEST(PackageChecksum, WhichDamageIsDetected) {
         {"DOS area, no recorded length", false, 300, true},
         {"DOS area, recorded length: not covered", true, 300, false},
         {"byte 512, recorded length", true, 512, true},
+        // The sum leaves out the last 8 bytes before the trailer: our
+        // builder puts zero padding there, so the last record is covered.
+        {"last byte of the last record", false, -83, true},
+        {"padding before the trailer: the record reader sees it", false, -75, false},
+        // The trailer is outside the sum; its check covers it.
+        {"trailer block count", false, -73, true},
+        {"trailer continuation flag", false, -9, true},
+        {"trailer checksum field", false, -58, true},
     };
     for (const Damage& d : cases) {
         test::TempDir dir;
@@ -71,7 +79,9 @@ TEST(PackageChecksum, WhichDamageIsDetected) {
             MemorySource src(bytes);
             ASSERT_TRUE(VerifyPackageChecksum(src)) << d.what;
         }
-        bytes[d.offset] = static_cast<char>(bytes[d.offset] ^ 0x5A);
+        const long long from = d.offset >= 0 ? 0 : static_cast<long long>(bytes.size());
+        const size_t at = static_cast<size_t>(from + d.offset);
+        bytes[at] = static_cast<char>(bytes[at] ^ 0x5A);
         MemorySource src(bytes);
         EXPECT_EQ(!VerifyPackageChecksum(src), d.detected) << d.what;
     }

@@ -3,6 +3,7 @@
 #include <map>
 #include <vector>
 
+#include "format/bytes.h"
 #include "format/package_reader.h"
 #include "format/records.h"
 #include "format/std_file.h"
@@ -163,6 +164,37 @@ TEST(Extraction, VolumesPromptsAndCancel) {
     r = ExtractPackage({package, "D", "", true}, cancelling);
     EXPECT_EQ(r.failure, ExtractionFailure::Cancelled);
     EXPECT_EQ(r.setupCommand, "");
+}
+
+TEST(Extraction, AVolumeThatIsNotTheNextDiskIsRefused) {
+    test::TempDir dir;
+    const std::string package = Build(dir, {{MakeSetupRecordHeader("setup.exe", "", 0), "p"},
+                                            {MakeRecordHeader("big.bin", 0), test::PatternBytes(30000, 3)}},
+                                      12000);
+    ASSERT_GE(test::ReadPackage(package).volumes, 3);
+    const std::string second = VolumeName(package, 2), third = VolumeName(package, 3);
+    std::string two, three;
+    ASSERT_TRUE(ReadWholeFile(second, two) && ReadWholeFile(third, three));
+    std::string otherBuild = two;
+    uint8_t* trailer = reinterpret_cast<uint8_t*>(&otherBuild[otherBuild.size() - kTrailerSize]);
+    PutI64(trailer + trailer_offset::kTimeStamp, 5001);
+    SealTrailer(trailer);
+    const struct {
+        const char* what;
+        std::string asSecond;
+        const char* damage;
+    } cases[] = {
+        {"disk 3 in place of disk 2", three, "is not disk 2"},
+        {"disk 2 of another build", otherBuild, "another build"},
+        {"a stray file of three bytes", "abc", "holds no part"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(WriteWholeFile(second, c.asSecond));
+        FakeHost host;
+        const ExtractionResult r = ExtractPackage({package, "D", "", false}, host);
+        EXPECT_EQ(r.failure, ExtractionFailure::Damaged) << c.what;
+        EXPECT_NE(r.damage.find(c.damage), std::string::npos) << c.what << ": " << r.damage;
+    }
 }
 
 TEST(Extraction, DamageAndWriteFailures) {

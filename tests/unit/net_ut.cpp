@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "format/bytes.h"
 #include "format/package_format.h"
+#include "format/package_reader.h"
+#include "format/std_file.h"
 #include "net/http.h"
 #include "net/internet_setup.h"
+#include "tests/unit/test_util.h"
 
 namespace rv {
 namespace {
@@ -11,6 +16,7 @@ namespace {
 TEST(Http, PartialFileNameAddsSizeAndDate) {
     EXPECT_EQ(PartialFileName("C:\\T\\Setup.exe", 1000, 0x5A8B0000u), "C:\\T\\Setup.exe.1519059944");
     EXPECT_EQ(PartialFileName("a", 5, 0), "a.5");
+    EXPECT_EQ(PartialFileName("a", INT64_MAX, 1), "a.-9223372036854775808");
 }
 
 TEST(Http, ChunkSizes) {
@@ -22,6 +28,7 @@ TEST(Http, ChunkSizes) {
         {0, 0, 1},           {-1, 0, 1},          {1, 1, 2},        {9, 9, 2},  // tiny files are read whole
         {10, 1, 11},         {99, 9, 12},         {1000, 100, 11},  {102400, 10240, 11},
         {1048576, 10240, 103},
+        {INT64_MAX, 10240, INT_MAX},  // more steps than a progress bar counts: its end
     };
     for (const auto& c : cases) {
         EXPECT_EQ(ReadChunkSize(c.size), c.chunk) << c.size;
@@ -30,6 +37,7 @@ TEST(Http, ChunkSizes) {
     EXPECT_EQ(ProgressPosition(5000, 1000), 5);
     EXPECT_EQ(ProgressPosition(5600, 1000), 6);
     EXPECT_EQ(ProgressPosition(5, 0), 0);
+    EXPECT_EQ(ProgressPosition(INT64_MAX, 10240), INT_MAX);
 }
 
 TEST(Http, ContentRanges) {
@@ -168,6 +176,21 @@ TEST(InternetSetup, AgentImage) {
     }
     EXPECT_EQ(InternetAgentImage("abcde"), "abcde");  // too short to carry a flag
     EXPECT_EQ(InternetAgentImage("abcdef"), std::string("a\x01" "cdef"));
+}
+
+TEST(InternetSetup, AgentImageOfASealedTrailerStillReads) {
+    test::TempDir dir;
+    PackageSettings s;
+    s.stubImage = test::FakeStubImage(4096);
+    s.recordLength = true;
+    ASSERT_TRUE(test::WritePackage(s, dir.Path("Setup.exe"), {{"a.txt", "a"}}));
+    std::string image;
+    ASSERT_TRUE(ReadWholeFile(dir.Path("Setup.exe"), image));
+    const std::string agent = InternetAgentImage(image);
+    MemorySource src(agent);
+    const PackageReader r(src);
+    EXPECT_FALSE(r.TrailerDamaged());
+    EXPECT_EQ(r.trailer().isAgent, 1);
 }
 
 }  // namespace

@@ -174,8 +174,10 @@ TEST(RecordedLength, RefusedForAStubWithoutPeAt256) {
     EXPECT_NE(w.error().find("offset 256"), std::string::npos);
 }
 
+// The trailer as a builder would have written it: sealed with its check.
 std::string WithTrailerBytes(std::string package, size_t offset, const std::string& bytes) {
     package.replace(package.size() - kTrailerSize + offset, bytes.size(), bytes);
+    SealTrailer(reinterpret_cast<uint8_t*>(&package[package.size() - kTrailerSize]));
     return package;
 }
 
@@ -223,6 +225,43 @@ TEST(TrailerReading, LengthFieldAndBlockCountRules) {
         EXPECT_FALSE(r.BlocksComplete());
         EXPECT_TRUE(r.languageBlock().empty());
     }
+}
+
+TEST(TrailerReading, DamageThatTheCheckCatches) {
+    TempDir dir;
+    ASSERT_TRUE(WritePackage(BasicSettings(), dir.Path("Setup.exe"), kFiles));
+    std::string package;
+    ASSERT_TRUE(ReadWholeFile(dir.Path("Setup.exe"), package));
+    const struct {
+        const char* what;
+        size_t offset;
+        uint8_t mask;
+        bool damaged;
+    } cases[] = {
+        {"block count 2 -> 3", trailer_offset::kBlockCount, 0x01, true},
+        {"continuation flag", trailer_offset::kFlags, kFlagContinuesInNextVolume, true},
+        {"internet-download byte", trailer_offset::kInternetSetup, 0x01, true},
+        {"volume number", trailer_offset::kVolumeNumber, 0x01, true},
+        {"the check itself", trailer_offset::kTrailerCheck, 0x10, true},
+        {"length field 74 -> 75", trailer_offset::kLength, 0x01, true},
+        {"checksum field: the checksum test's own", trailer_offset::kChecksum, 0x01, false},
+    };
+    for (const auto& c : cases) {
+        std::string p = package;
+        p[p.size() - kTrailerSize + c.offset] ^= static_cast<char>(c.mask);
+        MemorySource src(p);
+        const PackageReader r(src);
+        EXPECT_EQ(r.TrailerDamaged(), c.damaged) << c.what;
+        EXPECT_EQ(r.HasPackage(), !c.damaged) << c.what;
+        EXPECT_FALSE(VerifyPackageChecksum(src)) << c.what;
+    }
+    // A trailer without a check (an older builder's) is read as it stands.
+    std::string legacy = package;
+    PutU16(reinterpret_cast<uint8_t*>(&legacy[legacy.size() - kTrailerSize + trailer_offset::kTrailerCheck]), 0);
+    legacy[legacy.size() - kTrailerSize + trailer_offset::kRecordCount] ^= 0x01;
+    MemorySource src(legacy);
+    EXPECT_TRUE(PackageReader(src).HasPackage());
+    EXPECT_TRUE(VerifyPackageChecksum(src));
 }
 
 TEST(TrailerReading, ForeignAndTinyFiles) {

@@ -86,6 +86,27 @@ bool WritePackage(const PackageSettings& settings, const std::string& path,
     return writer.Finish();
 }
 
+std::vector<std::string> WriteVolumes(const PackageKind& kind, PackageSettings settings, const std::string& path,
+                                      const std::vector<std::pair<std::string, std::string>>& records) {
+    settings.level = kind.level;
+    settings.recordLength = kind.recordLength;
+    settings.volumeSize = kind.volumeSize;
+    settings.hasInternetBlock = settings.internetSetup = kind.internet;
+    PackageWriter writer(settings, path);
+    for (const auto& [header, content] : records) {
+        writer.BeginFile(content.size());
+        writer.AddRecord(header, content);
+    }
+    std::vector<std::string> volumes;
+    if (!writer.Finish()) return volumes;
+    for (const std::string& v : writer.volumePaths()) {
+        volumes.emplace_back();
+        ReadWholeFile(v, volumes.back());
+        std::filesystem::remove(v);
+    }
+    return volumes;
+}
+
 std::string PatternBytes(size_t size, unsigned seed) {
     std::string s(size, '\0');
     unsigned x = seed * 2654435761u + 1;

@@ -45,4 +45,19 @@ bool WritePackage(const PackageSettings& settings, const std::string& path,
 
 std::string PatternBytes(size_t size, unsigned seed);
 
+// A kind of package, as the corruption sweep and the fuzz seeds make them.
+struct PackageKind {
+    const char* name;
+    int level;  // zlib level; 0 stores
+    bool recordLength;
+    uint64_t volumeSize;  // 0: one volume
+    bool internet;        // an internet setup with its third block
+};
+// Writes a package of the kind at `path` (the settings give the stub image,
+// the blocks and the time stamp) with one record per (header, content), and
+// returns its volumes as read back, removing their files; empty when the
+// writer failed.
+std::vector<std::string> WriteVolumes(const PackageKind& kind, PackageSettings settings, const std::string& path,
+                                      const std::vector<std::pair<std::string, std::string>>& records);
+
 }  // namespace rv::test
