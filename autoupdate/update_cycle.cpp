@@ -1,16 +1,26 @@
 #include "autoupdate/update_cycle.h"
 
-#include <cstdlib>
+#include <climits>
 
 #include "ui/text.h"
 
 namespace rv {
 
+namespace {
+// Times and sizes come from descriptor files and from other programs'
+// messages, so any value can arrive: sums saturate instead of overflowing.
+long long SaturatingAdd(long long a, long long b) {
+    long long sum = 0;
+    if (!__builtin_add_overflow(a, b, &sum)) return sum;
+    return b > 0 ? LLONG_MAX : LLONG_MIN;
+}
+}  // namespace
+
 int ShotTimeStatus(AgentState& state, long long storedInterval, long long probeLast, long long now) {
     int status = 0;
     if (state.periodicProbing || state.forcedCycle) {
         const long long interval = state.testMode ? 5 : storedInterval;
-        status = now >= probeLast + interval ? 1 : 0;
+        status = now >= SaturatingAdd(probeLast, interval) ? 1 : 0;
         if (storedInterval == 0) status *= 2;
         if (storedInterval == -1) status = 0;
         if (state.forcedCycle) status = 1;
@@ -20,7 +30,7 @@ int ShotTimeStatus(AgentState& state, long long storedInterval, long long probeL
 }
 
 bool ReAskDue(long long reAskLast, long long reAskInterval, long long now) {
-    return reAskInterval > 0 && reAskLast + reAskInterval < now;
+    return reAskInterval > 0 && SaturatingAdd(reAskLast, reAskInterval) < now;
 }
 
 bool ValidVersionsAccept(const std::string& validVersions, long long versionOriginal) {
@@ -28,7 +38,11 @@ bool ValidVersionsAccept(const std::string& validVersions, long long versionOrig
     return ("," + validVersions + ",").find("," + IntText(versionOriginal) + ",") != std::string::npos;
 }
 
-bool SizeTestPasses(long long actual, long long expected) { return std::llabs(actual - expected) < 100; }
+bool SizeTestPasses(long long actual, long long expected) {
+    long long difference = 0;
+    if (__builtin_sub_overflow(actual, expected, &difference)) return false;
+    return difference > -100 && difference < 100;
+}
 
 int CheckCodeBeforeSize(const CheckFacts& f) {
     if (!f.infoDownloaded) return kCheckInfoMissing;

@@ -21,12 +21,14 @@ AGENT_KEY = r"HKCU\Software\Corvande\Ravlin\AutoUpdate"
 NOTICE_MESSAGE = 32800
 
 
-def ini_text(sections):
-    lines = []
-    for section, values in sections.items():
-        lines.append("[%s]" % section)
-        lines.extend("%s=%s" % (key, value) for key, value in values.items())
-    return "\r\n".join(lines) + "\r\n"
+def toml_table(values):
+    def value(v):
+        if isinstance(v, bool):
+            return "true" if v else "false"
+        if isinstance(v, int):
+            return str(v)
+        return '"%s"' % v.replace("\\", "\\\\").replace('"', '\\"')
+    return "".join("%s = %s\n" % (key, value(v)) for key, v in values.items())
 
 
 def ini_value(path, section, key):
@@ -90,17 +92,19 @@ class UpdateAgent(StubTestCase):
                     self.agent)
 
     def write_original(self, **values):
-        sections = {
-            "OriginalSetup": {"ProbeSecondsInterval": "0", "VersionOriginal": "1", "Stamp": "6",
-                              "ProgramName": "Prod"},
-            "Directories": {"TargetDir": win_path(self.app)},
-            "AutoUpdate": {"s15": "Please close PROG_NAME.", "s16": "PROG_NAME is up to date.",
-                           "s17": " Start it again?", "s21": "No update for you.", "s22": "Look for a new Prod?",
-                           "s11": "Download PROG_NAME?", "s14": "Install PROG_NAME?"},
-        }
-        sections["OriginalSetup"].update(values)
-        with open(self.original, "w", newline="") as f:
-            f.write(ini_text(sections))
+        """The .original descriptor as the product ships it: built into the
+        product's package by the builder, and taken out of it."""
+        original = {"VersionOriginal": 1, "ProbeSecondsInterval": 0, "ProgramName": "Prod",
+                    "TargetDir": win_path(self.app), "s15": "Please close PROG_NAME.",
+                    "s16": "PROG_NAME is up to date.", "s17": " Start it again?", "s21": "No update for you.",
+                    "s22": "Look for a new Prod?", "s11": "Download PROG_NAME?", "s14": "Install PROG_NAME?"}
+        original.update(values)
+        project = ('[setup]\nprogram = "setup.exe"\n[update]\ndescriptor = "Prod.INFO"\nprogram = "ProdUpdate.exe"\n'
+                   'token = "%s"\n[update.original]\n%s' % (TOKEN, toml_table(original)))
+        folder = tempfile.mkdtemp(prefix="product-", dir=self.work)
+        setup = build_package(folder, project, {"setup.exe": b"placeholder"})
+        subprocess.run([MKSETUP, "extract", setup, "-o", os.path.join(folder, "x")], check=True, capture_output=True)
+        shutil.copy(os.path.join(folder, "x", "Prod.original"), self.original)
 
     def start_product(self):
         self.prefix.start(self.product)
@@ -114,20 +118,27 @@ class UpdateAgent(StubTestCase):
         return read_bytes(build_package(os.path.join(self.work, "new"), project,
                                         {"setup.exe": read_bytes(os.path.join(WIN_BIN, "test_setup.exe"))}))
 
-    def info(self, base, setup, **values):
-        new_setup = {"DownloadURL_UPDATE": base, "NameOfUpdateFile": "NewSetup.exe",
-                     "SizeOfUpdateFile": str(len(setup)), "VersionNew": "2", "Stamp": "7",
-                     "ShutDownMethod": "Using WM_CLOSE", "RestartProcess": "1", "ProgramName": "Prod",
-                     "RunningProcess": "<InstallDir>Prod.exe"}
-        new_setup.update(values)
-        return ini_text({"NewSetup": new_setup}).encode("latin-1")
+    def publish_edition(self, base, output, setup=None, **values):
+        """The builder's publish command: the new setup and its .info in output."""
+        setup_file = os.path.join(tempfile.mkdtemp(dir=self.work), "NewSetup.exe")
+        with open(setup_file, "wb") as f:
+            f.write(setup if setup is not None else self.new_setup())
+        edition = {"DownloadURL_UPDATE": base, "VersionNew": 2, "Stamp": 7, "ShutDownMethod": "Using WM_CLOSE",
+                   "RestartProcess": True, "ProgramName": "Prod", "RunningProcess": "<InstallDir>Prod.exe"}
+        edition.update(values)
+        project = os.path.join(self.work, "publish.toml")
+        with open(project, "w") as f:
+            f.write('descriptor = "Prod.INFO"\ntoken = "%s"\nsetup_file = "%s"\noutput = "%s"\n[NewSetup]\n%s'
+                    % (TOKEN, setup_file, output, toml_table(edition)))
+        subprocess.run([MKSETUP, "publish", project], check=True, capture_output=True)
 
-    def publish(self, setup=None, **values):
-        """Puts the new setup and its .info on nginx; returns the base URL."""
-        setup = setup if setup is not None else self.new_setup()
+    def publish(self, **values):
+        """Publishes an edition on nginx; returns the base URL."""
         base = self.nginx.url(self.folder)
-        self.nginx.put("/%s/NewSetup.exe" % self.folder, setup, 1700000000)
-        self.nginx.put("/%s/Prod.INFO" % self.folder, self.info(base, setup, **values), 1700000000)
+        out = tempfile.mkdtemp(prefix="edition-", dir=self.work)
+        self.publish_edition(base, out, **values)
+        for name in ("NewSetup.exe", "Prod.INFO"):
+            self.nginx.put("/%s/%s" % (self.folder, name), read_bytes(os.path.join(out, name)), 1700000000)
         return base
 
     def requests(self):
@@ -143,6 +154,14 @@ class UpdateAgent(StubTestCase):
     def start_agent(self, *args):
         self.assertEqual(self.prefix.run(self.agent, *args).returncode, 0)
         self.assertEqual(self.ui("wait", AGENT_CLASS, "20000").returncode, 0, "the agent's window")
+
+    def wait_agent_gone(self):
+        """Until the agent has ended and its copy has deleted itself (a new
+        start before that would copy the agent while the copy's clean-up
+        still deletes that file)."""
+        self.assertEqual(self.ui("gone", AGENT_CLASS, "30000").returncode, 0, "the agent did not end")
+        copy = os.path.join(self.app, "X_ProdUpdate.exe")
+        self.assertTrue(wait_until(lambda: not os.path.exists(copy), 30), "the agent's copy stayed")
 
     def wait_trace(self, fragment, timeout=60):
         if not wait_until(lambda: fragment in read(self.trace), timeout):
@@ -238,20 +257,20 @@ class UpdateAgent(StubTestCase):
     def test_failed_checks_are_quiet_and_a_user_check_tells_why(self):
         # The installed version is already the new one: "not higher", no box.
         self.install_agent(self.publish())
-        self.write_original(VersionOriginal="2")
+        self.write_original(VersionOriginal=2)
         self.start_agent("/STOP=8")
         self.wait_trace("GetOkToPerformAU = 3 - New version is not higher then old version")
         self.assertNotEqual(self.ui("wait", "VMsgBox", "2000").returncode, 0, "a box for a quiet check")
-        self.assertEqual(self.ui("gone", AGENT_CLASS, "30000").returncode, 0)
+        self.wait_agent_gone()
 
         # A check the user asked for, with no probing of the agent's own: the
         # confirmation first (No: nothing is fetched) ...
-        self.write_original(VersionOriginal="2", ProbeSecondsInterval="-1")
+        self.write_original(VersionOriginal=2, ProbeSecondsInterval=-1)
         before = len(self.nginx.requests())
         self.start_agent("/TEST=2")
         self.assertIn("Look for a new Prod?", self.box())
         self.answer("&No")
-        self.assertEqual(self.ui("gone", AGENT_CLASS, "30000").returncode, 0)
+        self.wait_agent_gone()
         self.assertEqual(self.nginx.requests()[before:], [])
 
         # ... then Yes: the check runs and the user learns that nothing is new.
@@ -264,7 +283,7 @@ class UpdateAgent(StubTestCase):
         self.assertEqual(fetched, {"/%s/Prod.INFO" % self.folder})
 
     def test_download_question_bad_token_and_failed_setup(self):
-        self.install_agent(self.publish(RequestConfirmationBeforeDownload="1"))
+        self.install_agent(self.publish(RequestConfirmationBeforeDownload=True))
         self.write_original()
         self.start_agent("/STOP=40")
         self.assertIn("Download Prod?", self.box())
@@ -278,7 +297,9 @@ class UpdateAgent(StubTestCase):
         self.end_programs()
         self.fresh_product()
         self.write_original()
-        self.install_agent(self.publish(self.new_setup(token="other")))
+        # (the builder refuses to publish it: it is swapped on the server)
+        self.install_agent(self.publish())
+        self.nginx.put("/%s/NewSetup.exe" % self.folder, self.new_setup(token="other"), 1700000000)
         self.start_agent("/STOP=40")
         self.assertIn("Bad Secret Token!", self.box())
         self.answer("&OK")
@@ -291,7 +312,7 @@ class UpdateAgent(StubTestCase):
         self.end_programs()
         self.fresh_product()
         self.write_original()
-        self.install_agent(self.publish(self.new_setup(keep_atom=True)))
+        self.install_agent(self.publish(setup=self.new_setup(keep_atom=True)))
         self.start_agent("/STOP=40")
         self.wait_trace("PerformAutoUpdate() - END    Result=FALSE")
         self.assertTrue(os.path.exists(self.report), "the setup did not run")
@@ -344,12 +365,7 @@ class UpdateAgent(StubTestCase):
 
     def test_test_mode_copies_from_a_folder(self):
         published = os.path.join(self.work, "published")
-        os.makedirs(published)
-        setup = self.new_setup()
-        with open(os.path.join(published, "NewSetup.exe"), "wb") as f:
-            f.write(setup)
-        with open(os.path.join(published, "Prod.INFO"), "wb") as f:
-            f.write(self.info(win_path(published), setup, ShutDownMethod="Don't Shut Down"))
+        self.publish_edition(win_path(published), published, ShutDownMethod="Don't Shut Down")
         self.install_agent("http://127.0.0.1:9/nowhere")
         self.write_original()
         for name, value in (("TestMode", "1"), ("TestModeURL", win_path(published))):

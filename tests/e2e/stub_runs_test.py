@@ -4,6 +4,7 @@ import glob
 import os
 import re
 import shutil
+import time
 import unittest
 
 from harness import WIN_BIN, StubTestCase, build_package, read, read_bytes, wait_until, win_path
@@ -75,6 +76,11 @@ class StubRuns(StubTestCase):
                               read(log), re.S), 20))
         self.assertIn("PostProcessMessage(wm_AgentMsg) to: %s - AU_PerformUpdateCycle (2)" % win_path(copy),
                       read(log))
+        # A check the user asked for begins with the question whether to look.
+        self.assertEqual(self.ui("wait", "VMsgBox", "20000").returncode, 0, "no question")
+        time.sleep(0.5)  # the buttons are made after the box
+        self.assertEqual(self.ui("click", "VMsgBox", "&No").returncode, 0)
+        self.assertEqual(self.ui("gone", "VMsgBox", "10000").returncode, 0, "the question stayed")
 
         # /STOP=0 ends the copy at its next tick, and the copy removes itself.
         self.prefix.run(agent, "/STOP=0")

@@ -1,6 +1,6 @@
 // Writes the seed corpora of the fuzz targets with our own writer and
 // texts, one folder per target under the folder given:
-//   fuzz_seeds OUT    ->  OUT/package, OUT/text, OUT/descriptors, OUT/http
+//   fuzz_seeds OUT    ->  OUT/package, OUT/text, OUT/descriptors, OUT/http, OUT/agent
 // Every package kind the builder makes is there three times: as built; with
 // the checksum test disabled (1234), so that mutations of the records reach
 // the extraction instead of stopping at the checksum; and that without the
@@ -129,6 +129,18 @@ std::vector<std::string> DescriptorSeeds() {
     };
 }
 
+std::vector<std::string> AgentSeeds() {
+    const std::string inform = Scramble("|" + ScrambleItem("token", 3) + "|2|x|News: <b>new</b>", true);
+    return {
+        Seed(Numbers(7, 0x0200000001), {"<InstallDir>Prod.exe", "C:\\Program Files\\Prod", "", "", "C:\\Windows",
+                                        "user", "PC", "-", inform, "3,4"}),
+        Seed(Numbers(15, 3), {"|<Application Folder>\\<InstallDir>\\a.exe|<WinDir>|<Date=7>|<RunTimeDir_3>|",
+                              "D:\\P", "\\\\srv\\c", "X", "", "", "", "", "|t|a|b|body", ""}),
+        Seed(Numbers(3, 0), {"|<Port>=8080| <ServiceDir>..\\x", "", "|<Port> =1|", "|C:\\S\\s.exe|", "", "", "",
+                             "", "no bars", "Don't Shut Down"}),
+    };
+}
+
 std::vector<std::string> HttpSeeds(const std::vector<std::string>& packages) {
     return {
         Seed(Numbers(206, 200) , {"bytes 100-199/200", "C:\\T\\Full.exe", "token"}),
@@ -157,5 +169,6 @@ int main(int argc, char** argv) {
     Save(out / "text", TextSeeds());
     Save(out / "descriptors", DescriptorSeeds());
     Save(out / "http", HttpSeeds(packages));
+    Save(out / "agent", AgentSeeds());
     return 0;
 }

@@ -12,7 +12,7 @@ set -eu
 cd "$(dirname "$0")/../.."
 seconds=${1:?usage: tests/fuzz/run.sh SECONDS [TARGET...]}
 shift
-targets=${*:-package text descriptors http}
+targets=${*:-package text descriptors http agent}
 bin=build/fuzz/bin
 work=${RV_FUZZ_WORK:-build/fuzz/work}
 seeds=$work/seeds

@@ -47,7 +47,7 @@ def payload():
 
 PACKAGES = {
     "deflated": "",
-    "stored, spanned": "[compression]\nstore = true\n[package]\nvolume_size = 150000\n",
+    "stored, spanned": "[compression]\nstore = true\n[package]\nvolume_size = 250000\n",
 }
 
 

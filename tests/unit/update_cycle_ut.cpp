@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "autoupdate/update_cycle.h"
 
 namespace rv {
@@ -23,6 +25,8 @@ TEST(UpdateCycle, ShotTimeStatus) {
         {false, true, false, 86400, now, 1},           // forced while stopped
         {true, false, true, 86400, now - 5, 1},        // test mode probes every 5 s
         {true, false, true, 86400, now - 4, 0},
+        {true, false, false, 86400, LLONG_MAX, 0},  // a last probe at the limit: never overflows into "due"
+        {true, false, false, LLONG_MAX, now, 0},
     };
     for (const Case& c : cases) {
         AgentState state;
@@ -79,12 +83,15 @@ TEST(UpdateCycle, ReAskSizeAndResultTexts) {
     EXPECT_FALSE(ReAskDue(100, 50, 150));
     EXPECT_FALSE(ReAskDue(0, 0, 1000000));
     EXPECT_FALSE(ReAskDue(0, -10, 1000000));
+    EXPECT_FALSE(ReAskDue(LLONG_MAX, 10, 1000000));
 
     EXPECT_TRUE(SizeTestPasses(1099, 1000));
     EXPECT_TRUE(SizeTestPasses(901, 1000));
     EXPECT_FALSE(SizeTestPasses(1100, 1000));
     EXPECT_FALSE(SizeTestPasses(-1, 1000));  // no Content-Length
     EXPECT_TRUE(SizeTestPasses(-1, 0));      // ...within 100 of an unset size
+    EXPECT_FALSE(SizeTestPasses(LLONG_MIN, 1));
+    EXPECT_FALSE(SizeTestPasses(LLONG_MAX, -1));
 
     EXPECT_EQ(CheckResultText(kCheckInfoMissing), "Error downloading .INFO file");
     EXPECT_EQ(CheckResultText(kCheckVersionMismatch), "\"Valid for version\" mismatch");
