@@ -15,6 +15,7 @@
 // value); anything else is a failure: a write outside the destination, a
 // setup run from changed files under a passing checksum, more than 10 s or
 // more than 32 MB of memory for one case.
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -165,6 +166,8 @@ int HostSweep() {
     std::vector<std::string> order;
     std::map<std::string, Row> rows;
     std::vector<std::string> failures;
+    size_t mostBytes = 0;
+    double longest = 0;
     for (const test::PackageKind& kind : kKinds) {
         const Volumes built = BuildPackage(kind, 1, scratch), other = BuildPackage(kind, 2, scratch);
         if (built.empty()) {
@@ -186,7 +189,10 @@ int HostSweep() {
                 Row& row = rows[rowName];
                 ++row.cases;
                 std::string why;
-                switch (Judge(Extract(c.volumes), reference, disabled, why)) {
+                const Run run = Extract(c.volumes);
+                mostBytes = std::max(mostBytes, run.peakBytes);
+                longest = std::max(longest, run.seconds);
+                switch (Judge(run, reference, disabled, why)) {
                     case Outcome::Refused: ++row.refused; break;
                     case Outcome::Harmless: ++row.harmless; break;
                     case Outcome::Failure:
@@ -213,6 +219,8 @@ int HostSweep() {
     }
     std::printf("%-20s %-9s %7d %8d %9d %9d\n", "total", "", total.cases, total.refused, total.harmless,
                 total.failures);
+    std::printf("most memory of one case %s KB, longest case %s ms\n",
+                IntText(static_cast<long long>(mostBytes >> 10)).c_str(), FixedText(longest * 1000, 1).c_str());
     for (const std::string& f : failures) std::printf("FAILURE %s\n", f.c_str());
     return failures.empty() ? 0 : 1;
 }
