@@ -48,6 +48,9 @@ long long Read32(DescriptorStore& store, const IniKey& key) {
     return static_cast<int32_t>(static_cast<uint32_t>(ReadNumber(store, key)));
 }
 
+// The inform file is stored scrambled; a plain one reads as it is.
+InformFile ReadInformFile(const std::string& path) { return SplitInformFile(Scramble(ReadFilePart(path, 0, 0), false)); }
+
 std::string Quoted(const std::string& path) {
     return !path.empty() && path[0] == '"' ? path : "\"" + path + "\"";
 }
@@ -77,6 +80,7 @@ private:
     std::string UpdateBase() { return ReadText(info(), i::kDownloadUrlUpdate); }
 
     void DownloadInfoOnly();
+    DownloadOutcome FetchInfoFile();
     bool ConfirmShot();
     void PerformShot();
     CheckResult GetOkToPerformAU(bool infoDownloaded);
@@ -142,10 +146,18 @@ void UpdateCycle::Tick() {
 void UpdateCycle::DownloadInfoOnly() {
     TraceLog("-------------- JustDownloadInfoFile ---------------");
     agent_.justDownloadInfo = false;
+    FetchInfoFile();
+}
+
+// The .info file from where the package's update block points, with the
+// client told when it starts and ends.
+DownloadOutcome UpdateCycle::FetchInfoFile() {
     NotifyOwner(kNoticeInfo, kNoticeStart);
-    DownloadFileAU(ctx_.package.UpdateItem(update_item::kAgentSettings),
-                   InfoFileName(ctx_.package.UpdateItem(update_item::kDescriptorName)), kInfoFile);
+    const DownloadOutcome outcome =
+        DownloadFileAU(ctx_.package.UpdateItem(update_item::kAgentSettings),
+                       InfoFileName(ctx_.package.UpdateItem(update_item::kDescriptorName)), kInfoFile);
     NotifyOwner(kNoticeInfo, kNoticeEnd);
+    return outcome;
 }
 
 bool UpdateCycle::ConfirmShot() {
@@ -159,11 +171,7 @@ void UpdateCycle::PerformShot() {
     TraceLog(" Fire  " + ReadableSeconds(Now()));
     CheckTestMode(ctx_, true);
     agent_.phase = AgentPhase::InfoDownload;
-    NotifyOwner(kNoticeInfo, kNoticeStart);
-    const DownloadOutcome infoFile =
-        DownloadFileAU(ctx_.package.UpdateItem(update_item::kAgentSettings),
-                       InfoFileName(ctx_.package.UpdateItem(update_item::kDescriptorName)), kInfoFile);
-    NotifyOwner(kNoticeInfo, kNoticeEnd);
+    const DownloadOutcome infoFile = FetchInfoFile();
     WriteSeconds(original(), o::kProbeSecondsLast, o::kProbeSecondsLastText, Now());
     const CheckResult check = GetOkToPerformAU(infoFile.ok);
     if (check.ok) {
@@ -308,8 +316,7 @@ DownloadOutcome UpdateCycle::DownloadFileAU(std::string base, const std::string&
 bool UpdateCycle::TokenMatches(const std::string& target, int kind) {
     const std::string own = ctx_.package.UpdateItem(update_item::kScrambledValue, true);
     if (kind == kSetupFile) return TGFileInfo(target).UpdateItem(update_item::kScrambledValue, true) == own;
-    const InformFile file = SplitInformFile(Scramble(ReadFilePart(target, 0, 0), false));
-    return UnscrambleItemOrRandom(file.token) == own;
+    return UnscrambleItemOrRandom(ReadInformFile(target).token) == own;
 }
 
 bool UpdateCycle::PerformAutoUpdate() {
@@ -412,7 +419,7 @@ bool UpdateCycle::InformSteps() {
     NotifyOwner(kNoticeDownload, kNoticeEnd);
     if (!downloaded) return false;
     TraceLog(" ==== PerformAutoInform-3 ====");
-    const InformFile file = SplitInformFile(Scramble(ReadFilePart(folder_ + FileNameOf(informName), 0, 0), false));
+    const InformFile file = ReadInformFile(folder_ + FileNameOf(informName));
     InformRequest request;
     request.title = AgentText(34);
     request.buttonText = AgentText(35);
