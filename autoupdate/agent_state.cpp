@@ -1,6 +1,7 @@
 #include "autoupdate/agent_state.h"
 
-#include "ui/text.h"
+#include "base/numbers.h"
+#include "base/text.h"
 
 namespace rv {
 

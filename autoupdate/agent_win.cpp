@@ -1,8 +1,9 @@
 #include "autoupdate/agent_win.h"
 
 #include "autoupdate/descriptors_win.h"
+#include "base/paths.h"
+#include "base/registry_win.h"
 #include "env/trace_win.h"
-#include "ui/text_win.h"
 
 namespace rv {
 

@@ -1,6 +1,8 @@
 #include "autoupdate/descriptors.h"
 
-#include "ui/text.h"
+#include "base/clock.h"
+#include "base/numbers.h"
+#include "base/paths.h"
 
 namespace rv {
 

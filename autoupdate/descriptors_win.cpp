@@ -1,6 +1,8 @@
 #include "autoupdate/descriptors_win.h"
 
-#include "ui/text_win.h"
+#include "base/ini_win.h"
+#include "base/paths.h"
+#include "base/paths_win.h"
 
 namespace rv {
 

@@ -2,7 +2,8 @@
 
 #include <climits>
 
-#include "ui/text.h"
+#include "base/numbers.h"
+#include "base/text.h"
 
 namespace rv {
 

@@ -3,6 +3,13 @@
 #include "autoupdate/agent_win.h"
 #include "autoupdate/descriptors_win.h"
 #include "autoupdate/update_cycle.h"
+#include "base/clock.h"
+#include "base/clock_win.h"
+#include "base/numbers.h"
+#include "base/paths.h"
+#include "base/scrambler.h"
+#include "base/system_win.h"
+#include "base/window_win.h"
 #include "env/file_util_win.h"
 #include "env/trace_win.h"
 #include "env/variables_win.h"
@@ -15,7 +22,6 @@
 #include "stub/main_window_win.h"
 #include "ui/inform_dialog_win.h"
 #include "ui/message_box_win.h"
-#include "ui/text_win.h"
 
 namespace rv {
 

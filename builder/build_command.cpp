@@ -5,6 +5,9 @@
 #include <system_error>
 
 #include "autoupdate/descriptors.h"
+#include "base/clock.h"
+#include "base/numbers.h"
+#include "base/text.h"
 #include "builder/cli_error.h"
 #include "builder/file_list.h"
 #include "builder/ini_text.h"
@@ -16,7 +19,6 @@
 #include "format/scramble.h"
 #include "format/std_file.h"
 #include "format/volumes.h"
-#include "ui/text.h"
 
 namespace rv::builder {
 

@@ -1,12 +1,12 @@
 #include "builder/cli.h"
 
+#include "base/numbers.h"
 #include "builder/build_command.h"
 #include "builder/cli_error.h"
 #include "builder/examine.h"
 #include "builder/project.h"
 #include "builder/publish.h"
 #include "builder/report.h"
-#include "ui/text.h"
 
 namespace rv::builder {
 

@@ -2,8 +2,8 @@
 
 #include <climits>
 
+#include "base/numbers.h"
 #include "builder/ini_text.h"
-#include "ui/text.h"
 
 namespace rv::builder {
 

@@ -6,13 +6,13 @@
 #include <map>
 #include <system_error>
 
+#include "base/numbers.h"
 #include "builder/cli_error.h"
 #include "builder/time_stamp.h"
 #include "format/package_reader.h"
 #include "format/records.h"
 #include "format/std_file.h"
 #include "format/volumes.h"
-#include "ui/text.h"
 
 namespace rv::builder {
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "base/numbers.h"
 #include "builder/cli_error.h"
-#include "ui/text.h"
 
 namespace rv::builder {
 

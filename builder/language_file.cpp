@@ -3,10 +3,11 @@
 #include <filesystem>
 #include <fstream>
 
+#include "base/numbers.h"
+#include "base/text.h"
 #include "builder/cli_error.h"
 #include "format/package_format.h"
 #include "ui/language.h"
-#include "ui/text.h"
 
 namespace rv::builder {
 

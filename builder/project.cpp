@@ -4,7 +4,6 @@
 #include "builder/descriptor_fields.h"
 #include "builder/table_reader.h"
 #include "format/records.h"
-#include "ui/text.h"
 
 namespace rv::builder {
 

@@ -5,6 +5,9 @@
 #include <system_error>
 
 #include "autoupdate/descriptors.h"
+#include "base/numbers.h"
+#include "base/scrambler.h"
+#include "base/text.h"
 #include "builder/build_command.h"
 #include "builder/cli_error.h"
 #include "builder/descriptor_fields.h"
@@ -14,7 +17,6 @@
 #include "format/records.h"
 #include "format/scramble.h"
 #include "format/std_file.h"
-#include "ui/text.h"
 
 namespace rv::builder {
 

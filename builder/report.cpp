@@ -2,11 +2,12 @@
 
 #include <iomanip>
 
+#include "base/numbers.h"
+#include "base/text.h"
 #include "builder/json.h"
 #include "builder/time_stamp.h"
 #include "format/package_format.h"
 #include "format/scramble.h"
-#include "ui/text.h"
 
 namespace rv::builder {
 

@@ -4,8 +4,9 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/clock.h"
+#include "base/numbers.h"
 #include "builder/cli_error.h"
-#include "ui/text.h"
 
 namespace rv::builder {
 

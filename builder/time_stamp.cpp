@@ -1,7 +1,8 @@
 #include "builder/time_stamp.h"
 
+#include "base/clock.h"
+#include "base/numbers.h"
 #include "builder/cli_error.h"
-#include "ui/text.h"
 
 namespace rv::builder {
 

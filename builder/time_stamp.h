@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "ui/text.h"
+#include "base/clock.h"
 
 namespace rv::builder {
 

@@ -5,6 +5,14 @@ find_package(Python3 REQUIRED COMPONENTS Interpreter)
 
 # The Win32 shells around the portable code.
 set(WIN_SOURCES
+    base/bind_win.cpp
+    base/clock_win.cpp
+    base/ini_win.cpp
+    base/paths_win.cpp
+    base/registry_win.cpp
+    base/switches_win.cpp
+    base/system_win.cpp
+    base/window_win.cpp
     autoupdate/agent_win.cpp
     autoupdate/descriptors_win.cpp
     autoupdate/update_cycle_win.cpp
@@ -25,7 +33,6 @@ set(WIN_SOURCES
     ui/inform_dialog_win.cpp
     ui/language_win.cpp
     ui/message_box_win.cpp
-    ui/text_win.cpp
 )
 
 # Size flags of the shipped stub: no exceptions, no RTTI, unused code

@@ -1,6 +1,6 @@
 #include "env/file_util.h"
 
-#include "ui/text.h"
+#include "base/text.h"
 
 namespace rv {
 

@@ -3,10 +3,14 @@
 #include <commctrl.h>
 #include <winioctl.h>
 
+#include "base/bind_win.h"
+#include "base/handle_win.h"
+#include "base/numbers.h"
+#include "base/paths.h"
+#include "base/paths_win.h"
+#include "base/text.h"
 #include "env/file_util.h"
-#include "env/handle.h"
 #include "env/trace_win.h"
-#include "ui/text_win.h"
 
 namespace rv {
 

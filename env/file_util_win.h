@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "env/handle.h"
+#include "base/handle_win.h"
 
 namespace rv {
 

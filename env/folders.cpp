@@ -1,5 +1,8 @@
 #include "env/folders.h"
 
+#include "base/paths.h"
+#include "base/text.h"
+
 namespace rv {
 
 namespace {

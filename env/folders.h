@@ -6,7 +6,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "ui/text.h"
+#include "base/paths.h"
 
 namespace rv {
 

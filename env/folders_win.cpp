@@ -3,12 +3,18 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "base/bind_win.h"
+#include "base/handle_win.h"
+#include "base/paths.h"
+#include "base/paths_win.h"
+#include "base/registry_win.h"
+#include "base/switches_win.h"
+#include "base/system_win.h"
+#include "base/text.h"
 #include "env/file_util_win.h"
 #include "env/folders.h"
-#include "env/handle.h"
-#include "ui/message_box_win.h"
 #include "ui/language_win.h"
-#include "ui/text_win.h"
+#include "ui/message_box_win.h"
 
 namespace rv {
 

@@ -1,5 +1,10 @@
 #include "env/trace.h"
 
+#include "base/clock.h"
+#include "base/numbers.h"
+#include "base/paths.h"
+#include "base/text.h"
+
 namespace rv {
 
 std::vector<std::string> ViewerChunks(const std::string& text) {

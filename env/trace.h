@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/text.h"
+#include "base/clock.h"
 
 namespace rv {
 

@@ -2,9 +2,11 @@
 
 #include <windows.h>
 
+#include "base/clock_win.h"
+#include "base/numbers.h"
+#include "base/paths_win.h"
 #include "env/file_util_win.h"
 #include "env/trace.h"
-#include "ui/text_win.h"
 
 namespace rv {
 

@@ -12,7 +12,8 @@
 #include <optional>
 #include <string>
 
-#include "ui/text.h"
+#include "base/clock.h"
+#include "base/paths.h"
 
 namespace rv {
 

@@ -2,9 +2,13 @@
 
 #include <windows.h>
 
+#include "base/clock.h"
+#include "base/clock_win.h"
+#include "base/paths.h"
+#include "base/paths_win.h"
+#include "base/system_win.h"
 #include "env/folders_win.h"
 #include "env/variables.h"
-#include "ui/text_win.h"
 
 namespace rv {
 

@@ -2,9 +2,10 @@
 
 #include <cstring>
 
+#include "base/paths.h"
+#include "base/text.h"
 #include "format/bytes.h"
 #include "format/scramble.h"
-#include "ui/text.h"
 
 namespace rv {
 

@@ -5,9 +5,10 @@
 #include <cstring>
 #include <vector>
 
+#include "base/numbers.h"
+#include "base/text.h"
 #include "format/bytes.h"
 #include "format/package_reader.h"
-#include "ui/text.h"
 
 namespace rv {
 

@@ -1,6 +1,6 @@
 #include "format/scramble.h"
 
-#include "ui/text.h"
+#include "base/random.h"
 
 namespace rv {
 

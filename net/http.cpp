@@ -3,7 +3,8 @@
 #include <climits>
 #include <cmath>
 
-#include "ui/text.h"
+#include "base/numbers.h"
+#include "base/text.h"
 
 namespace rv {
 

@@ -1,10 +1,12 @@
 #include "net/http_win.h"
 
+#include "base/bind_win.h"
+#include "base/handle_win.h"
+#include "base/numbers.h"
+#include "base/window_win.h"
 #include "env/file_util_win.h"
-#include "env/handle.h"
 #include "env/trace_win.h"
 #include "net/http.h"
-#include "ui/text_win.h"
 
 namespace rv {
 

@@ -1,11 +1,12 @@
 #include "net/internet_setup.h"
 
+#include "base/numbers.h"
+#include "base/text.h"
 #include "env/file_util.h"
 #include "format/bytes.h"
 #include "format/package_format.h"
 #include "format/trailer.h"
 #include "package/launch.h"
-#include "ui/text.h"
 
 namespace rv {
 

@@ -1,12 +1,14 @@
 #include "net/internet_setup_win.h"
 
+#include "base/paths.h"
+#include "base/paths_win.h"
+#include "base/window_win.h"
 #include "env/file_util_win.h"
 #include "env/trace_win.h"
 #include "net/http_win.h"
 #include "net/internet_setup.h"
 #include "stub/main_window_win.h"
 #include "ui/message_box_win.h"
-#include "ui/text_win.h"
 
 namespace rv {
 

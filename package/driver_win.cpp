@@ -1,15 +1,21 @@
 #include "package/driver_win.h"
 
 #include "autoupdate/descriptors_win.h"
+#include "base/handle_win.h"
+#include "base/numbers.h"
+#include "base/paths.h"
+#include "base/paths_win.h"
+#include "base/random.h"
+#include "base/registry_win.h"
+#include "base/text.h"
+#include "base/window_win.h"
 #include "env/file_util_win.h"
-#include "env/handle.h"
 #include "env/trace_win.h"
 #include "package/extraction_win.h"
 #include "package/file_info.h"
 #include "proc/process_win.h"
 #include "stub/main_window_win.h"
 #include "ui/message_box_win.h"
-#include "ui/text_win.h"
 
 namespace rv {
 

@@ -1,11 +1,12 @@
 #include "package/extraction.h"
 
+#include "base/numbers.h"
+#include "base/text.h"
 #include "format/bytes.h"
 #include "format/package_reader.h"
 #include "format/records.h"
 #include "format/trailer.h"
 #include "format/volumes.h"
-#include "ui/text.h"
 
 namespace rv {
 

@@ -2,12 +2,18 @@
 
 #include <utility>
 
+#include "base/clock.h"
+#include "base/clock_win.h"
+#include "base/handle_win.h"
+#include "base/numbers.h"
+#include "base/paths.h"
+#include "base/system_win.h"
+#include "base/text.h"
+#include "base/window_win.h"
 #include "env/file_util_win.h"
-#include "env/handle.h"
 #include "env/trace_win.h"
 #include "package/file_source_win.h"
 #include "ui/message_box_win.h"
-#include "ui/text_win.h"
 
 namespace rv {
 

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "base/system_win.h"
 #include "package/extraction.h"
 
 namespace rv {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "env/handle.h"
+#include "base/handle_win.h"
 #include "format/byte_source.h"
 
 namespace rv {

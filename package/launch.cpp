@@ -1,6 +1,7 @@
 #include "package/launch.h"
 
-#include "ui/text.h"
+#include "base/numbers.h"
+#include "base/text.h"
 
 namespace rv {
 

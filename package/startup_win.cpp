@@ -1,10 +1,11 @@
 #include "package/startup_win.h"
 
+#include "base/paths_win.h"
+#include "base/switches.h"
 #include "env/file_util_win.h"
 #include "net/internet_setup_win.h"
 #include "package/driver_win.h"
 #include "package/temp_folder_win.h"
-#include "ui/text_win.h"
 
 namespace rv {
 

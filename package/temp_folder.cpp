@@ -1,6 +1,6 @@
 #include "package/temp_folder.h"
 
-#include "ui/text.h"
+#include "base/numbers.h"
 
 namespace rv {
 

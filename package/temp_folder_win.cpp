@@ -1,8 +1,8 @@
 #include "package/temp_folder_win.h"
 
+#include "base/paths_win.h"
 #include "env/file_util_win.h"
 #include "package/temp_folder.h"
-#include "ui/text_win.h"
 
 namespace rv {
 

@@ -1,6 +1,6 @@
 #include "proc/process.h"
 
-#include "ui/text.h"
+#include "base/text.h"
 
 namespace rv {
 

@@ -6,9 +6,13 @@
 #include <algorithm>
 #include <vector>
 
-#include "env/handle.h"
+#include "base/bind_win.h"
+#include "base/handle_win.h"
+#include "base/paths.h"
+#include "base/system_win.h"
+#include "base/text.h"
+#include "base/window_win.h"
 #include "proc/process.h"
-#include "ui/text_win.h"
 
 namespace rv {
 

@@ -4,15 +4,16 @@
 
 #include "autoupdate/agent_win.h"
 #include "autoupdate/update_cycle_win.h"
+#include "base/handle_win.h"
+#include "base/switches.h"
+#include "base/window_win.h"
 #include "env/file_util_win.h"
-#include "env/handle.h"
 #include "env/trace_win.h"
 #include "package/startup_win.h"
 #include "package/temp_folder_win.h"
 #include "stub/main_window.h"
 #include "stub/run_mode.h"
 #include "ui/message_box_win.h"
-#include "ui/text_win.h"
 
 namespace rv {
 

@@ -1,6 +1,9 @@
 #include "stub/run_mode.h"
 
-#include "ui/text.h"
+#include "base/numbers.h"
+#include "base/paths.h"
+#include "base/switches.h"
+#include "base/text.h"
 
 namespace rv {
 

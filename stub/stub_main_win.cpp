@@ -3,7 +3,13 @@
 #include <windows.h>
 
 #include "autoupdate/agent_win.h"
-#include "env/handle.h"
+#include "base/bind_win.h"
+#include "base/numbers.h"
+#include "base/paths.h"
+#include "base/paths_win.h"
+#include "base/switches.h"
+#include "base/switches_win.h"
+#include "base/window_win.h"
 #include "env/file_util_win.h"
 #include "env/trace_win.h"
 #include "package/file_info.h"
@@ -12,7 +18,6 @@
 #include "stub/main_window_win.h"
 #include "stub/run_mode.h"
 #include "stub/stub_context.h"
-#include "ui/text_win.h"
 
 namespace rv {
 namespace {

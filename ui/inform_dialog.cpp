@@ -1,6 +1,6 @@
 #include "ui/inform_dialog.h"
 
-#include "ui/text.h"
+#include "base/text.h"
 
 namespace rv {
 

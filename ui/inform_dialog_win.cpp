@@ -2,10 +2,11 @@
 
 #include <richedit.h>
 
-#include "env/handle.h"
+#include "base/handle_win.h"
+#include "base/system_win.h"
+#include "base/window_win.h"
 #include "ui/inform_dialog.h"
 #include "ui/rich_box_win.h"
-#include "ui/text_win.h"
 
 namespace rv {
 

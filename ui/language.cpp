@@ -1,7 +1,8 @@
 #include "ui/language.h"
 
+#include "base/numbers.h"
+#include "base/text.h"
 #include "format/package_format.h"
-#include "ui/text.h"
 
 namespace rv {
 

@@ -2,8 +2,9 @@
 
 #include <windows.h>
 
+#include "base/ini_win.h"
+#include "base/paths_win.h"
 #include "ui/language.h"
-#include "ui/text_win.h"
 
 namespace rv {
 

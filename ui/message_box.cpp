@@ -2,8 +2,8 @@
 
 #include <cstring>
 
+#include "base/text.h"
 #include "ui/language.h"
-#include "ui/text.h"
 
 namespace rv {
 

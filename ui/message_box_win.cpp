@@ -4,9 +4,9 @@
 
 #include <vector>
 
-#include "env/handle.h"
+#include "base/handle_win.h"
+#include "base/window_win.h"
 #include "ui/rich_box_win.h"
-#include "ui/text_win.h"
 
 namespace rv {
 

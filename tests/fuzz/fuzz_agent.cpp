@@ -9,9 +9,11 @@
 #include <string>
 
 #include "autoupdate/update_cycle.h"
+#include "base/clock.h"
+#include "base/paths.h"
+#include "base/scrambler.h"
 #include "env/variables.h"
 #include "tests/fuzz/fuzz_input.h"
-#include "ui/text.h"
 
 namespace rv::fuzz {
 namespace {

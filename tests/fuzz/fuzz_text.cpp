@@ -6,6 +6,12 @@
 #include <cstdint>
 #include <string>
 
+#include "base/numbers.h"
+#include "base/paths.h"
+#include "base/registry.h"
+#include "base/scrambler.h"
+#include "base/switches.h"
+#include "base/text.h"
 #include "format/records.h"
 #include "format/scramble.h"
 #include "format/volumes.h"
@@ -15,7 +21,6 @@
 #include "tests/fuzz/memory_host.h"
 #include "ui/language.h"
 #include "ui/message_box.h"
-#include "ui/text.h"
 
 namespace rv::fuzz {
 namespace {

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "base/numbers.h"
+#include "base/scrambler.h"
 #include "format/bytes.h"
 #include "format/package_writer.h"
 #include "format/records.h"
@@ -19,7 +21,6 @@
 #include "tests/fuzz/fuzz_input.h"
 #include "tests/unit/test_util.h"
 #include "ui/language.h"
-#include "ui/text.h"
 
 namespace rv::fuzz {
 namespace {

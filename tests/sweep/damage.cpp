@@ -1,9 +1,9 @@
 #include "tests/sweep/damage.h"
 
+#include "base/numbers.h"
 #include "format/bytes.h"
 #include "format/package_format.h"
 #include "tests/unit/test_util.h"
-#include "ui/text.h"
 
 namespace rv::sweep {
 

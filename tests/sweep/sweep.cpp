@@ -28,6 +28,7 @@
 
 #include <unistd.h>
 
+#include "base/numbers.h"
 #include "format/package_reader.h"
 #include "format/package_writer.h"
 #include "format/records.h"
@@ -37,7 +38,6 @@
 #include "tests/fuzz/memory_host.h"
 #include "tests/sweep/damage.h"
 #include "tests/unit/test_util.h"
-#include "ui/text.h"
 
 namespace {
 

@@ -9,10 +9,11 @@
 
 #include <cstdlib>
 
+#include "base/paths_win.h"
+#include "base/window_win.h"
 #include "env/file_util_win.h"
 #include "package/file_info.h"
 #include "stub/main_window_win.h"
-#include "ui/text_win.h"
 
 int main(int argc, char** argv) {
     if (argc < 4) return 2;

@@ -11,6 +11,10 @@
 #include <sstream>
 
 #include "autoupdate/descriptors.h"
+#include "base/clock.h"
+#include "base/numbers.h"
+#include "base/scrambler.h"
+#include "base/text.h"
 #include "builder/build_command.h"
 #include "builder/cli_error.h"
 #include "builder/examine.h"
@@ -24,7 +28,6 @@
 #include "format/std_file.h"
 #include "tests/unit/test_util.h"
 #include "ui/language.h"
-#include "ui/text.h"
 
 namespace rv::builder {
 namespace {

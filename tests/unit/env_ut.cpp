@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "base/clock.h"
 #include "env/file_util.h"
 #include "env/trace.h"
 #include "package/temp_folder.h"

@@ -4,6 +4,7 @@
 #include <set>
 #include <vector>
 
+#include "base/paths.h"
 #include "env/folders.h"
 
 namespace rv {

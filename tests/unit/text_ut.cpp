@@ -1,6 +1,13 @@
 #include <gtest/gtest.h>
 
-#include "ui/text.h"
+#include "base/clock.h"
+#include "base/numbers.h"
+#include "base/paths.h"
+#include "base/random.h"
+#include "base/registry.h"
+#include "base/scrambler.h"
+#include "base/switches.h"
+#include "base/text.h"
 
 namespace rv {
 namespace {

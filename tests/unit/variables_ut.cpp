@@ -3,6 +3,8 @@
 #include <map>
 #include <vector>
 
+#include "base/clock.h"
+#include "base/paths.h"
 #include "env/variables.h"
 
 namespace rv {

@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
+#include "base/paths_win.h"
 #include "format/package_writer.h"
 #include "format/records.h"
 #include "format/scramble.h"
 #include "format/std_file.h"
 #include "package/file_info.h"
 #include "tests/win/win_test_util.h"
-#include "ui/text_win.h"
 
 namespace rv {
 namespace {

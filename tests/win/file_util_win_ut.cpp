@@ -4,10 +4,11 @@
 
 #include "autoupdate/agent_state.h"
 #include "autoupdate/descriptors_win.h"
+#include "base/ini_win.h"
+#include "base/paths_win.h"
 #include "env/file_util_win.h"
 #include "format/std_file.h"
 #include "tests/win/win_test_util.h"
-#include "ui/text_win.h"
 
 namespace rv {
 namespace {

@@ -14,8 +14,10 @@
 
 #include <string>
 
-#include "env/handle.h"
-#include "ui/text_win.h"
+#include "base/handle_win.h"
+#include "base/numbers.h"
+#include "base/paths_win.h"
+#include "base/switches_win.h"
 
 namespace {
 

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include "base/paths.h"
+#include "base/paths_win.h"
+#include "base/system_win.h"
 #include "env/file_util_win.h"
 #include "env/folders_win.h"
 #include "tests/win/win_test_util.h"
-#include "ui/text_win.h"
 
 namespace rv {
 namespace {

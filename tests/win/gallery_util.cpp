@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string>
 
+#include "base/handle_win.h"
 #include "env/file_util_win.h"
-#include "env/handle.h"
 
 namespace rv::test {
 

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "env/handle.h"
+#include "base/handle_win.h"
 
 namespace rv {
 namespace {

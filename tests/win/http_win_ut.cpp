@@ -6,11 +6,12 @@
 #include <string>
 #include <thread>
 
+#include "base/bind_win.h"
+#include "base/handle_win.h"
+#include "base/numbers.h"
 #include "env/file_util_win.h"
-#include "env/handle.h"
 #include "net/http_win.h"
 #include "tests/win/win_test_util.h"
-#include "ui/text_win.h"
 
 namespace rv {
 namespace {

@@ -8,10 +8,10 @@
 #include <string>
 #include <thread>
 
+#include "base/window_win.h"
 #include "env/file_util_win.h"
 #include "tests/win/win_test_util.h"
 #include "ui/inform_dialog_win.h"
-#include "ui/text_win.h"
 
 namespace rv {
 namespace {

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include "base/numbers.h"
+#include "base/paths_win.h"
+#include "base/system_win.h"
 #include "format/package_writer.h"
 #include "format/std_file.h"
 #include "package/file_info.h"
 #include "tests/win/win_test_util.h"
 #include "ui/language_win.h"
-#include "ui/text_win.h"
 
 namespace rv {
 namespace {

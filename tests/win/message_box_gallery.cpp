@@ -5,10 +5,11 @@
 
 #include <string>
 
-#include "env/handle.h"
+#include "base/handle_win.h"
+#include "base/numbers.h"
+#include "base/window_win.h"
 #include "tests/win/gallery_util.h"
 #include "ui/message_box_win.h"
-#include "ui/text_win.h"
 
 namespace {
 

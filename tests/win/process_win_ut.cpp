@@ -9,11 +9,15 @@
 #include <algorithm>
 #include <vector>
 
-#include "env/handle.h"
+#include "base/handle_win.h"
+#include "base/numbers.h"
+#include "base/paths.h"
+#include "base/paths_win.h"
+#include "base/text.h"
+#include "base/window_win.h"
 #include "format/std_file.h"
 #include "proc/process_win.h"
 #include "tests/win/win_test_util.h"
-#include "ui/text_win.h"
 
 namespace rv {
 namespace {

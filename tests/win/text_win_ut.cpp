@@ -2,10 +2,19 @@
 
 #include <cstdio>
 
-#include "env/handle.h"
+#include "base/bind_win.h"
+#include "base/handle_win.h"
+#include "base/ini_win.h"
+#include "base/numbers.h"
+#include "base/paths.h"
+#include "base/paths_win.h"
+#include "base/registry_win.h"
+#include "base/switches_win.h"
+#include "base/system_win.h"
+#include "base/text.h"
+#include "base/window_win.h"
 #include "format/std_file.h"
 #include "tests/win/win_test_util.h"
-#include "ui/text_win.h"
 
 namespace rv {
 namespace {

@@ -3,9 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "base/numbers.h"
+#include "base/paths_win.h"
 #include "env/file_util_win.h"
 #include "env/trace_win.h"
-#include "ui/text_win.h"
 
 namespace rv {
 namespace {

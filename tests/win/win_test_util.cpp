@@ -4,8 +4,10 @@
 
 #include <vector>
 
-#include "env/handle.h"
-#include "ui/text_win.h"
+#include "base/handle_win.h"
+#include "base/paths_win.h"
+#include "base/random.h"
+#include "base/system_win.h"
 
 namespace rv::test {
 

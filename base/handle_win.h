@@ -7,7 +7,7 @@
 
 #include <utility>
 
-#include "ui/text_win.h"
+#include "base/bind_win.h"
 
 namespace rv {
 
