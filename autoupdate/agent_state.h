@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "autoupdate/descriptors.h"
+#include "format/descriptors.h"
 
 namespace rv {
 

@@ -4,12 +4,15 @@
 
 #include <windows.h>
 
-#include "stub/stub_context.h"
+#include <cstdint>
+
+#include "autoupdate/agent_state.h"
+#include "package/run_context.h"
 
 namespace rv {
 
-int32_t AgentMessage(StubContext& ctx, long long code, long long argument);
+int32_t AgentMessage(const RunContext& ctx, AgentState& agent, long long code, long long argument);
 // Reads TestMode and TestModeURL when forced or when the last read is old.
-bool CheckTestMode(StubContext& ctx, bool force);
+bool CheckTestMode(AgentState& agent, bool force);
 
 }  // namespace rv

@@ -1,7 +1,7 @@
 #include "autoupdate/update_cycle_win.h"
 
 #include "autoupdate/agent_win.h"
-#include "autoupdate/descriptors_win.h"
+#include "env/descriptor_files_win.h"
 #include "autoupdate/update_cycle.h"
 #include "base/clock.h"
 #include "base/clock_win.h"
@@ -16,10 +16,10 @@
 #include "format/scramble.h"
 #include "net/http.h"
 #include "net/http_win.h"
+#include "net/status_progress_win.h"
 #include "package/driver_win.h"
 #include "package/temp_folder_win.h"
 #include "proc/process_win.h"
-#include "stub/main_window_win.h"
 #include "ui/inform_dialog_win.h"
 #include "ui/message_box_win.h"
 
@@ -65,10 +65,10 @@ std::string Quoted(const std::string& path) {
 // descriptors, read afresh at every use.
 class UpdateCycle {
 public:
-    UpdateCycle(StubContext& ctx, HWND window)
+    UpdateCycle(RunContext& ctx, AgentState& agent, StatusDisplay& display)
         : ctx_(ctx),
-          agent_(ctx.agent),
-          window_(window),
+          agent_(agent),
+          display_(display),
           folder_(FolderOf(ctx.ownPath)),
           files_(AgentDescriptorsFor(folder_, ctx.package.UpdateItem(update_item::kDescriptorName))) {}
 
@@ -120,9 +120,9 @@ private:
     std::string FontName() { return ReadText(original(), o::kFontName); }
     std::string Buttons() { return ReadText(original(), o::kButtonText); }
 
-    StubContext& ctx_;
+    RunContext& ctx_;
     AgentState& agent_;
-    HWND window_;
+    StatusDisplay& display_;
     std::string folder_;  // the agent's own folder, with a final "\"
     AgentDescriptors files_;
     std::string infoError_;  // of this shot's .info download
@@ -139,7 +139,7 @@ void UpdateCycle::Tick() {
     if (start.quit) PostQuitMessage(0);
     TraceLog(" AutoUpdateTimerCount=" + IntText(agent_.timerCount));
     if (!start.shotsOpen) return;
-    CheckTestMode(ctx_, false);
+    CheckTestMode(agent_, false);
     int status = ShotTimeStatus(agent_, ReadNumber(original(), o::kProbeSecondsInterval),
                                 ReadNumber(original(), o::kProbeSecondsLast), Now());
     TraceLog(" ShotTimeStatus=" + IntText(status));
@@ -175,7 +175,7 @@ bool UpdateCycle::ConfirmShot() {
 
 void UpdateCycle::PerformShot() {
     TraceLog(" Fire  " + ReadableSeconds(Now()));
-    CheckTestMode(ctx_, true);
+    CheckTestMode(agent_, true);
     agent_.phase = AgentPhase::InfoDownload;
     const DownloadOutcome infoFile = FetchInfoFile();
     WriteSeconds(original(), o::kProbeSecondsLast, o::kProbeSecondsLastText, Now());
@@ -192,7 +192,7 @@ void UpdateCycle::PerformShot() {
     }
     if (!UserCheck()) return;
     WaitPumping(1000, 0);
-    ShowWindow(window_, SW_HIDE);
+    display_.Show(false);
     if (!check.ok) TellUserAfterCheck(check, infoFile.error);
 }
 
@@ -263,15 +263,15 @@ std::string UpdateCycle::Fetch(const std::string& base, const std::string& name,
     } else if (!agent_.testMode && InternetConnected()) {
         WaitPumping(500, 0);
         const std::string status = AgentText(30 + kind);
-        SetStatusText(window_, status, FontName(), Charset(), FontSize());
+        display_.SetStatusText(status, FontName(), Charset(), FontSize());
         source = base + "/" + name;
         ctx_.downloadCancel = false;
         const bool showWindow = kind == kSetupFile && ConfirmDownload() && !UserCheck();
-        if (showWindow) ShowWindow(window_, SW_SHOW);
-        WindowProgress progress(window_, status);
+        if (showWindow) display_.Show(true);
+        StatusProgress progress(display_, status);
         const DownloadResult r =
-            HttpDownload(UserCheck() ? window_ : nullptr, source, target, &progress, ctx_.downloadCancel);
-        if (showWindow) ShowWindow(window_, SW_HIDE);
+            HttpDownload(UserCheck() ? display_.Window() : nullptr, source, target, &progress, ctx_.downloadCancel);
+        if (showWindow) display_.Show(false);
         WaitPumping(500, 0);
         error = AgentDownloadError(r.error);
         data = r.data;
@@ -363,7 +363,7 @@ bool UpdateCycle::UpdateSteps() {
     const std::string infoPath = files_.info.path();
     const DriverInputs in{TempSetupFolder(), setupPath, ctx_.package.UpdateItem(update_item::kProgramName),
                           !InfoFlag(i::kBackgroundUpdate, 3), "/OriginalInfoFile=\"" + infoPath + "\""};
-    const bool ok = RunExtractionDriver(ctx_, window_, in).completed;
+    const bool ok = RunExtractionDriver(ctx_, display_, in).completed;
     RemoveTempSetupFolder();
     TraceLog(" ==== PerformAutoUpdate-11 ====");
     NotifyOwner(kNoticeSetup, kNoticeEnd);
@@ -436,7 +436,7 @@ bool UpdateCycle::InformSteps() {
     request.width = static_cast<int>(Read32(info(), i::kAutoInformWidth));
     request.link = ReadText(info(), i::kDownloadUrlInform);
     request.text = file.body;
-    const bool shown = InformDialog(window_, request) == 1;
+    const bool shown = InformDialog(display_.Window(), request) == 1;
     if (shown) WriteNumber(original(), o::kVersionOriginal, Read32(info(), i::kVersionNew));
     TraceLog(" ==== PerformAutoInform-4 ====");
     return shown;
@@ -451,20 +451,20 @@ void UpdateCycle::ReStartAutoUpdateExe() {
         StartProgram(command, SW_HIDE);
         WaitPumping(1000, 0);
         TraceLog(".. PostMessage(WM_DESTROY)");
-        PostMessageA(window_, WM_DESTROY, 0, 0);
+        PostMessageA(display_.Window(), WM_DESTROY, 0, 0);
     }
     TraceLog(".. ReStartAutoUpdateExe() - End");
 }
 
 }  // namespace
 
-void AgentTick(StubContext& ctx, HWND window) {
+void AgentTick(RunContext& ctx, AgentState& agent, StatusDisplay& display) {
     // Waits inside a tick pump messages, and so more timer messages.
-    if (ctx.agent.inTick) return;
-    ctx.agent.inTick = true;
-    UpdateCycle(ctx, window).Tick();
-    ctx.agent.phase = AgentPhase::Idle;
-    ctx.agent.inTick = false;
+    if (agent.inTick) return;
+    agent.inTick = true;
+    UpdateCycle(ctx, agent, display).Tick();
+    agent.phase = AgentPhase::Idle;
+    agent.inTick = false;
 }
 
 }  // namespace rv

@@ -7,11 +7,13 @@
 
 #include <windows.h>
 
-#include "stub/stub_context.h"
+#include "autoupdate/agent_state.h"
+#include "package/run_context.h"
+#include "package/status_display_win.h"
 
 namespace rv {
 
 // Runs on every timer message of the agent's window.
-void AgentTick(StubContext& ctx, HWND window);
+void AgentTick(RunContext& ctx, AgentState& agent, StatusDisplay& display);
 
 }  // namespace rv

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "autoupdate/descriptors.h"
+#include "format/descriptors.h"
 #include "builder/ini_text.h"
 #include "builder/table_reader.h"
 

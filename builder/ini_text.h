@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "autoupdate/descriptors.h"
+#include "format/descriptors.h"
 
 namespace rv::builder {
 

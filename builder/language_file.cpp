@@ -7,7 +7,7 @@
 #include "base/text.h"
 #include "builder/cli_error.h"
 #include "format/package_format.h"
-#include "ui/language.h"
+#include "format/language.h"
 
 namespace rv::builder {
 

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "autoupdate/descriptors.h"
+#include "format/descriptors.h"
 #include "base/numbers.h"
 #include "base/scrambler.h"
 #include "base/text.h"

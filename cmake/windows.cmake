@@ -5,6 +5,8 @@ find_package(Python3 REQUIRED COMPONENTS Interpreter)
 
 # The Win32 shells around the portable code.
 set(WIN_SOURCES
+    autoupdate/agent_win.cpp
+    autoupdate/update_cycle_win.cpp
     base/bind_win.cpp
     base/clock_win.cpp
     base/ini_win.cpp
@@ -13,23 +15,22 @@ set(WIN_SOURCES
     base/switches_win.cpp
     base/system_win.cpp
     base/window_win.cpp
-    autoupdate/agent_win.cpp
-    autoupdate/descriptors_win.cpp
-    autoupdate/update_cycle_win.cpp
+    env/descriptor_files_win.cpp
     env/file_util_win.cpp
     env/folders_win.cpp
     env/trace_win.cpp
     env/variables_win.cpp
     net/http_win.cpp
     net/internet_setup_win.cpp
+    net/status_progress_win.cpp
     package/driver_win.cpp
     package/extraction_win.cpp
     package/file_info_win.cpp
     package/file_source_win.cpp
-    package/startup_win.cpp
     package/temp_folder_win.cpp
     proc/process_win.cpp
     stub/main_window_win.cpp
+    stub/setup_step_win.cpp
     ui/inform_dialog_win.cpp
     ui/language_win.cpp
     ui/message_box_win.cpp

@@ -7,7 +7,7 @@
 #include "env/trace_win.h"
 #include "net/http_win.h"
 #include "net/internet_setup.h"
-#include "stub/main_window_win.h"
+#include "net/status_progress_win.h"
 #include "ui/message_box_win.h"
 
 namespace rv {
@@ -21,16 +21,16 @@ bool AskToDownload(const TGFileInfo& own) {
 
 // The question, the connection test and the download into target; the
 // error text ("!" when declined).
-std::string FetchSetupFile(StubContext& ctx, HWND window, bool hidden, const std::string& url,
+std::string FetchSetupFile(RunContext& ctx, StatusDisplay& display, bool hidden, const std::string& url,
                            const std::string& target) {
     const TGFileInfo& own = ctx.package;
-    SetStatusText(window, own.Text("s10"), own.FontName(), own.Charset(), own.FontSize());
+    display.SetStatusText(own.Text("s10"), own.FontName(), own.Charset(), own.FontSize());
     const bool declined = own.ConfirmDownload() && !hidden && !AskToDownload(own);
     std::string error = PreDownloadError(declined, InternetConnected(), own.Text("s12"));
     ctx.downloadCancel = false;
     if (!error.empty()) return error;
-    WindowProgress progress(window, own.Text("s10"));
-    error = HttpDownload(hidden ? nullptr : window, url, target, &progress, ctx.downloadCancel).error;
+    StatusProgress progress(display, own.Text("s10"));
+    error = HttpDownload(hidden ? nullptr : display.Window(), url, target, &progress, ctx.downloadCancel).error;
     WaitPumping(300, 0);
     ProgressUpdate(0, 0, 10, 1);
     WaitPumping(700, 0);
@@ -45,7 +45,7 @@ std::string CheckToken(const TGFileInfo& own, const std::string& target, const s
 
 }  // namespace
 
-DriverResult RunInternetSetup(StubContext& ctx, HWND window, const std::string& extractionFolder,
+DriverResult RunInternetSetup(RunContext& ctx, StatusDisplay& display, const std::string& extractionFolder,
                               const std::string& base, const std::string& setupFileName, bool hidden) {
     const TGFileInfo& own = ctx.package;
     const std::string url = SetupFileUrl(base, setupFileName);
@@ -54,14 +54,14 @@ DriverResult RunInternetSetup(StubContext& ctx, HWND window, const std::string& 
     std::string error;
     if (!FileExists(target)) {
         target = TempDir(true) + setupFileName;
-        error = FetchSetupFile(ctx, window, hidden, url, target);
+        error = FetchSetupFile(ctx, display, hidden, url, target);
         downloaded = error.empty();
     }
     StdOutLine("InternetSetup: " + target + " error=" + error);
     if (error.empty()) error = CheckToken(own, target, url);
     DriverResult result;
     if (error.empty())
-        result = RunExtractionDriver(ctx, window, DriverInputs{extractionFolder, target, "", !hidden, ctx.commandTail});
+        result = RunExtractionDriver(ctx, display, DriverInputs{extractionFolder, target, "", !hidden, ctx.commandTail});
     else if (error == kDeclined)
         result.outcome = SetupOutcome::Declined;
     // A file beside the stub is the user's; only a download is removed.

@@ -8,11 +8,12 @@
 #include <string>
 
 #include "package/driver_win.h"
-#include "stub/stub_context.h"
+#include "package/run_context.h"
+#include "package/status_display_win.h"
 
 namespace rv {
 
-DriverResult RunInternetSetup(StubContext& ctx, HWND window, const std::string& extractionFolder,
+DriverResult RunInternetSetup(RunContext& ctx, StatusDisplay& display, const std::string& extractionFolder,
                               const std::string& base, const std::string& setupFileName, bool hidden);
 
 // Writes the stub's own image, marked as the update program, into folder

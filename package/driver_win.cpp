@@ -1,6 +1,6 @@
 #include "package/driver_win.h"
 
-#include "autoupdate/descriptors_win.h"
+#include "env/descriptor_files_win.h"
 #include "base/handle_win.h"
 #include "base/numbers.h"
 #include "base/paths.h"
@@ -14,7 +14,6 @@
 #include "package/extraction_win.h"
 #include "package/file_info.h"
 #include "proc/process_win.h"
-#include "stub/main_window_win.h"
 #include "ui/message_box_win.h"
 
 namespace rv {
@@ -100,7 +99,7 @@ void ReportDamage(const ExtractionResult& x, const TGFileInfo& package) {
     ErrorBox(nullptr, text, package.Text("Error"), package.Charset(), package.Text("BtnText"));
 }
 
-void DeleteCleanUpFiles(const StubContext& ctx) {
+void DeleteCleanUpFiles(const RunContext& ctx) {
     AgentDescriptors files = AgentDescriptorsFor(FolderOf(ctx.ownPath), ctx.package.UpdateItem(1));
     const struct {
         IniKey ask;
@@ -116,8 +115,8 @@ void DeleteCleanUpFiles(const StubContext& ctx) {
 // Starts the setup program and waits for it and its handshake: the program
 // removes the atom when it completes, and the stub waits while its dialog
 // window (a class named after the token) is open.
-DriverResult Launch(StubContext& ctx, HWND window, const DriverInputs& in, const std::string& destination,
-                    const std::string& setupCommand) {
+DriverResult Launch(const RunContext& ctx, StatusDisplay& display, const DriverInputs& in,
+                    const std::string& destination, const std::string& setupCommand) {
     LaunchInputs li;
     li.destination = destination;
     li.setupCommand = setupCommand;
@@ -130,7 +129,7 @@ DriverResult Launch(StubContext& ctx, HWND window, const DriverInputs& in, const
     const std::string atomName = kAtomPrefix + li.token;
     GlobalAddAtomA(atomName.c_str());
     KernelHandle process = StartProgram(commandLine, in.foreground ? SW_SHOW : SW_HIDE);
-    ShowWindow(window, SW_HIDE);
+    display.Show(false);
     DriverResult result;
     if (process) {
         result.outcome = SetupOutcome::Ran;
@@ -157,10 +156,10 @@ void WaitForProcess(HANDLE process) {
     while (GetExitCodeProcess(process, &code) && code == STILL_ACTIVE) WaitPumping(500, 0);
 }
 
-DriverResult RunExtractionDriver(StubContext& ctx, HWND window, const DriverInputs& in) {
+DriverResult RunExtractionDriver(RunContext& ctx, StatusDisplay& display, const DriverInputs& in) {
     const TGFileInfo package(in.packagePath);
-    ShowActivityBar(window, package.Flag(kFlagShowActivityBar));
-    SetStatusText(window, package.Text("s1"), package.FontName(), package.Charset(), package.FontSize());
+    display.ShowActivityBar(package.Flag(kFlagShowActivityBar));
+    display.SetStatusText(package.Text("s1"), package.FontName(), package.Charset(), package.FontSize());
     std::string destination = in.destination;
     AlternativeFolder alternative;
     if (!SpaceFits(destination, package) && alternative.Make()) destination = alternative.path();
@@ -172,7 +171,7 @@ DriverResult RunExtractionDriver(StubContext& ctx, HWND window, const DriverInpu
     }
     DiskPrompt prompt{package.Text("s8"), package.Text("Attention"), package.Text("Error"), package.Charset(),
                       package.Text("BtnText")};
-    if (in.foreground) ShowWindow(window, SW_SHOW);
+    if (in.foreground) display.Show(true);
     WaitPumping(1000, 0);
     const bool alwaysPrompt = ReadRegistryValue(kSpanDiskKey, "ForcePrompt", "0") == "1";
     Win32ExtractionHost host(prompt);
@@ -182,7 +181,7 @@ DriverResult RunExtractionDriver(StubContext& ctx, HWND window, const DriverInpu
     result.outcome = OutcomeOf(x);
     // The setup runs only from a whole, undamaged extraction.
     if (result.outcome == SetupOutcome::Ran && !ctx.downloadCancel)
-        result = Launch(ctx, window, in, destination, x.setupCommand);
+        result = Launch(ctx, display, in, destination, x.setupCommand);
     else if (result.outcome == SetupOutcome::Damaged)
         ReportDamage(x, package);
     return result;

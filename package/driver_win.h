@@ -7,7 +7,8 @@
 #include <string>
 
 #include "package/launch.h"
-#include "stub/stub_context.h"
+#include "package/run_context.h"
+#include "package/status_display_win.h"
 
 namespace rv {
 
@@ -25,7 +26,7 @@ struct DriverResult {
     int exitCode = 0;  // the setup program's, when it ran
 };
 
-DriverResult RunExtractionDriver(StubContext& ctx, HWND window, const DriverInputs& in);
+DriverResult RunExtractionDriver(RunContext& ctx, StatusDisplay& display, const DriverInputs& in);
 
 // Waits, dispatching messages, until the process has ended.
 void WaitForProcess(HANDLE process);

@@ -2,7 +2,7 @@
 
 #include "package/file_info.h"
 #include "package/file_source_win.h"
-#include "ui/language.h"
+#include "format/language.h"
 #include "ui/language_win.h"
 
 namespace rv {

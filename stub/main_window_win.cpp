@@ -9,10 +9,10 @@
 #include "base/window_win.h"
 #include "env/file_util_win.h"
 #include "env/trace_win.h"
-#include "package/startup_win.h"
 #include "package/temp_folder_win.h"
 #include "stub/main_window.h"
 #include "stub/run_mode.h"
+#include "stub/setup_step_win.h"
 #include "ui/message_box_win.h"
 
 namespace rv {
@@ -21,13 +21,6 @@ namespace {
 
 constexpr UINT_PTR kStartTimer = 1;
 constexpr int kStatusId = 101, kProgressId = 102, kActivityId = 103;
-
-// What the window owns; it lives on RunMainWindow's stack (or the tool's)
-// and is found through the window's user data.
-struct MainWindowState {
-    StubContext* ctx = nullptr;
-    GdiObject statusFont;
-};
 
 MainWindowState* StateOf(HWND window) {
     return reinterpret_cast<MainWindowState*>(GetWindowLongPtrA(window, GWLP_USERDATA));
@@ -55,13 +48,11 @@ void OnCreate(HWND window, MainWindowState& state) {
 }
 
 void OnPaint(HWND window) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(window, &ps);
+    const PaintDC dc(window);
     RECT client;
     GetClientRect(window, &client);
-    FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
-    if (HICON icon = LoadIconA(GetModuleHandleA(nullptr), "MainIcon")) DrawIcon(dc, kMainIconX, kMainIconY, icon);
-    EndPaint(window, &ps);
+    FillRect(dc.get(), &client, GetSysColorBrush(COLOR_BTNFACE));
+    if (HICON icon = LoadIconA(GetModuleHandleA(nullptr), "MainIcon")) DrawIcon(dc.get(), kMainIconX, kMainIconY, icon);
 }
 
 // The first close request during a transfer only cancels it; a second one
@@ -89,6 +80,14 @@ void OnLocalMessage(HWND window, WPARAM replyWindow, LPARAM replyMessage) {
     NotifyOwner(51, kMsgAgent);
 }
 
+void OnTimer(HWND window, StubContext& ctx) {
+    MainWindowDisplay display(window);
+    if (ctx.agentMode)
+        AgentTick(ctx, ctx.agent, display);
+    else
+        RunSetupStartupStep(ctx, display);
+}
+
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         const auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
@@ -100,20 +99,14 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     switch (message) {
         case WM_CREATE: OnCreate(window, *state); break;
         case WM_PAINT: OnPaint(window); return 0;
-        case WM_TIMER:
-            if (ctx.agentMode)
-                AgentTick(ctx, window);
-            else
-                RunSetupStartupStep(ctx, window);
-            return 0;
+        case WM_TIMER: OnTimer(window, ctx); return 0;
         case WM_CLOSE:
             if (!OnClose(ctx)) return 0;
             break;
-        case WM_DESTROY:
-        case WM_QUIT: OnDestroy(ctx); break;
+        case WM_DESTROY: OnDestroy(ctx); break;
         case kMsgShutDown: ctx.agent.tickBudget = static_cast<long long>(wParam); return 0;
         case kMsgLocal: OnLocalMessage(window, wParam, lParam); return 0;
-        case kMsgAgent: return AgentMessage(ctx, static_cast<long long>(wParam), static_cast<long long>(lParam));
+        case kMsgAgent: return AgentMessage(ctx, ctx.agent, static_cast<long long>(wParam), static_cast<long long>(lParam));
         default:
             if (message != 0 && message == AutoPlayCancelMessage()) return 1;
             break;
@@ -132,21 +125,15 @@ bool RegisterMainClass(const std::string& className) {
     return RegisterClassA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-MainWindowState& WindowState() {
-    static MainWindowState state;
-    return state;
-}
-
 }  // namespace
 
-HWND CreateMainWindow(StubContext& ctx) {
+HWND CreateMainWindow(StubContext& ctx, MainWindowState& state) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
     if (!RegisterMainClass(ctx.className)) return nullptr;
     const RECT work = WorkArea();
     const Box at = CenteredIn(Box{work.left, work.top, work.right - work.left, work.bottom - work.top},
                               kMainWindowWidth, kMainWindowHeight);
-    MainWindowState& state = WindowState();
     state.ctx = &ctx;
     SetMessageBoxFont(ctx.package.FontName(), ctx.package.FontSize(), ctx.package.Charset());
     return CreateWindowExA(0, ctx.className.c_str(), ctx.package.Text("s0").c_str(), kMainWindowStyle, at.x, at.y,
@@ -164,7 +151,8 @@ void RunMessageLoop(StubContext& ctx) {
 void RunMainWindow(StubContext& ctx) {
     const long long sleep = SwitchNumberIn(ctx.commandTail, "/SleepX=", -1);
     if (sleep != -1) SetStartDelay(ctx.agent, sleep);
-    HWND window = CreateMainWindow(ctx);
+    MainWindowState state;
+    HWND window = CreateMainWindow(ctx, state);
     if (window) {
         ShowWindow(window, SW_HIDE);
         RunMessageLoop(ctx);
@@ -196,15 +184,5 @@ void SetStatusText(HWND main, const std::string& text, const std::string& fontNa
 }
 
 void ShowActivityBar(HWND main, bool show) { ShowWindow(GetDlgItem(main, kActivityId), show ? SW_SHOW : SW_HIDE); }
-
-void WindowProgress::Start(int range, int position, const std::string& text) {
-    ProgressUpdate(0, position, range, 1);
-    Show(text);
-}
-
-void WindowProgress::Step(const std::string& text) {
-    ProgressUpdate(1, 0, 0, 0);
-    Show(text);
-}
 
 }  // namespace rv

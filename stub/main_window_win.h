@@ -6,7 +6,8 @@
 
 #include <string>
 
-#include "net/http_win.h"
+#include "base/handle_win.h"
+#include "package/status_display_win.h"
 #include "stub/stub_context.h"
 
 namespace rv {
@@ -15,8 +16,15 @@ namespace rv {
 // up: the timer, the download cancel flag, the owner's closing notice.
 void RunMainWindow(StubContext& ctx);
 
+// What the window owns; it lives on RunMainWindow's stack (or the tool's)
+// for as long as the window, and is found through the window's user data.
+struct MainWindowState {
+    StubContext* ctx = nullptr;
+    GdiObject statusFont;
+};
+
 // The parts of RunMainWindow, for tools that show the window themselves.
-HWND CreateMainWindow(StubContext& ctx);
+HWND CreateMainWindow(StubContext& ctx, MainWindowState& state);
 void RunMessageLoop(StubContext& ctx);
 
 void SetStatusText(HWND main, const std::string& text, const std::string& fontName, int charset, int points);
@@ -24,19 +32,20 @@ void SetStatusText(HWND main, const std::string& text, const std::string& fontNa
 void SetStatusLine(HWND main, const std::string& text);
 void ShowActivityBar(HWND main, bool show);
 
-// A transfer's progress in the main window: the bars follow it and the
-// status line shows the title with the count and rate below it.
-class WindowProgress : public DownloadProgress {
+// The main window as the status display of the steps below the stub.
+class MainWindowDisplay final : public StatusDisplay {
 public:
-    WindowProgress(HWND window, const std::string& title) : window_(window), title_(title) {}
-    void Start(int range, int position, const std::string& text) override;
-    void Step(const std::string& text) override;
+    explicit MainWindowDisplay(HWND window) : window_(window) {}
+    HWND Window() const override { return window_; }
+    void Show(bool show) override { ShowWindow(window_, show ? SW_SHOW : SW_HIDE); }
+    void SetStatusText(const std::string& text, const std::string& fontName, int charset, int points) override {
+        rv::SetStatusText(window_, text, fontName, charset, points);
+    }
+    void SetStatusLine(const std::string& text) override { rv::SetStatusLine(window_, text); }
+    void ShowActivityBar(bool show) override { rv::ShowActivityBar(window_, show); }
 
 private:
-    void Show(const std::string& text) { SetStatusLine(window_, title_ + "\n" + text); }
-
     HWND window_;
-    std::string title_;
 };
 
 }  // namespace rv

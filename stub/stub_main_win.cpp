@@ -113,7 +113,7 @@ void RestartFromCopy(const StubContext& ctx) {
 
 void RunAgentCopy(StubContext& ctx) {
     TraceLog("CheckTestMode");
-    CheckTestMode(ctx, true);
+    CheckTestMode(ctx.agent, true);
     // Overrides handed over by the update program (a restart keeps them).
     ParseOverrides(SwitchValueIn(ctx.commandTail, "/TRANSIENTx="), ctx.agent.overrides);
     ctx.agentMode = true;

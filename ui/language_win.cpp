@@ -4,7 +4,7 @@
 
 #include "base/ini_win.h"
 #include "base/paths_win.h"
-#include "ui/language.h"
+#include "format/language.h"
 
 namespace rv {
 

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "base/text.h"
-#include "ui/language.h"
+#include "format/language.h"
 
 namespace rv {
 

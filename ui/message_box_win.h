@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string>
 
-#include "ui/language.h"
+#include "format/language.h"
 #include "ui/message_box.h"
 
 namespace rv {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "autoupdate/agent_state.h"
-#include "autoupdate/descriptors.h"
+#include "format/descriptors.h"
 #include "tests/fuzz/fuzz_input.h"
 
 namespace rv::fuzz {

@@ -19,7 +19,7 @@
 #include "stub/run_mode.h"
 #include "tests/fuzz/fuzz_input.h"
 #include "tests/fuzz/memory_host.h"
-#include "ui/language.h"
+#include "format/language.h"
 #include "ui/message_box.h"
 
 namespace rv::fuzz {

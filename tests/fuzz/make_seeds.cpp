@@ -20,7 +20,7 @@
 #include "format/std_file.h"
 #include "tests/fuzz/fuzz_input.h"
 #include "tests/unit/test_util.h"
-#include "ui/language.h"
+#include "format/language.h"
 
 namespace rv::fuzz {
 namespace {

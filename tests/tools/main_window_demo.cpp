@@ -21,7 +21,8 @@ int main(int argc, char** argv) {
     rv::StubContext ctx(package);
     ctx.ownPath = rv::ProgramFile();
     ctx.className = "RvMainWindowDemo";
-    HWND window = rv::CreateMainWindow(ctx);
+    rv::MainWindowState state;
+    HWND window = rv::CreateMainWindow(ctx, state);
     if (!window) return 1;
     KillTimer(window, 1);  // no start-up step: the window only shows
     const int charset = std::atoi(argv[2]);

@@ -3,7 +3,7 @@
 #include <map>
 
 #include "autoupdate/agent_state.h"
-#include "autoupdate/descriptors.h"
+#include "format/descriptors.h"
 
 namespace rv {
 namespace {

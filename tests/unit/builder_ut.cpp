@@ -10,7 +10,7 @@
 #include <set>
 #include <sstream>
 
-#include "autoupdate/descriptors.h"
+#include "format/descriptors.h"
 #include "base/clock.h"
 #include "base/numbers.h"
 #include "base/scrambler.h"
@@ -27,7 +27,7 @@
 #include "format/scramble.h"
 #include "format/std_file.h"
 #include "tests/unit/test_util.h"
-#include "ui/language.h"
+#include "format/language.h"
 
 namespace rv::builder {
 namespace {

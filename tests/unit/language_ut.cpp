@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/unit/test_util.h"
-#include "ui/language.h"
+#include "format/language.h"
 
 namespace rv {
 namespace {

@@ -7,7 +7,7 @@
 #include "format/std_file.h"
 #include "format/volumes.h"
 #include "tests/unit/test_util.h"
-#include "ui/language.h"
+#include "format/language.h"
 
 namespace rv {
 namespace {

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "autoupdate/agent_state.h"
-#include "autoupdate/descriptors_win.h"
+#include "env/descriptor_files_win.h"
 #include "base/ini_win.h"
 #include "base/paths_win.h"
 #include "env/file_util_win.h"

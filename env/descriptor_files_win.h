@@ -4,7 +4,7 @@
 #include <string>
 #include <utility>
 
-#include "autoupdate/descriptors.h"
+#include "format/descriptors.h"
 
 namespace rv {
 

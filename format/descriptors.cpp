@@ -1,4 +1,4 @@
-#include "autoupdate/descriptors.h"
+#include "format/descriptors.h"
 
 #include "base/clock.h"
 #include "base/numbers.h"

@@ -4,10 +4,11 @@
 
 #include <windows.h>
 
+#include "package/status_display_win.h"
 #include "stub/stub_context.h"
 
 namespace rv {
 
-void RunSetupStartupStep(StubContext& ctx, HWND window);
+void RunSetupStartupStep(StubContext& ctx, StatusDisplay& display);
 
 }  // namespace rv

@@ -1,4 +1,4 @@
-#include "package/startup_win.h"
+#include "stub/setup_step_win.h"
 
 #include "base/paths_win.h"
 #include "base/switches.h"
@@ -30,7 +30,7 @@ DriverInputs OrdinaryPackage(const StubContext& ctx) {
 // The internet setup writes the update program itself, since no package
 // of its own carries one; the setup file beside the stub wins over a
 // download unless the package always downloads.
-DriverResult InternetPackage(StubContext& ctx, HWND window) {
+DriverResult InternetPackage(StubContext& ctx, StatusDisplay& display) {
     const TGFileInfo& own = ctx.package;
     const std::string folder = TempSetupFolder();
     const std::string agentName = own.WriteAgent() ? own.UpdateItem(update_item::kProgramName) : std::string();
@@ -42,16 +42,16 @@ DriverResult InternetPackage(StubContext& ctx, HWND window) {
     const std::string fileName = own.InternetItem(internet_item::kSetupFileName);
     const std::string beside = ProgramDir(true) + fileName;
     if (own.InternetItem(internet_item::kAlwaysDownload) != "1" && FileExists(beside)) base = ProgramDir(false);
-    return RunInternetSetup(ctx, window, folder, base, fileName, HiddenRun(ctx));
+    return RunInternetSetup(ctx, display, folder, base, fileName, HiddenRun(ctx));
 }
 
 }  // namespace
 
-void RunSetupStartupStep(StubContext& ctx, HWND window) {
+void RunSetupStartupStep(StubContext& ctx, StatusDisplay& display) {
     // The timer goes first, so that the step runs exactly once.
-    KillTimer(window, 1);
-    const DriverResult result = ctx.package.InternetSetup() ? InternetPackage(ctx, window)
-                                                            : RunExtractionDriver(ctx, window, OrdinaryPackage(ctx));
+    KillTimer(display.Window(), 1);
+    const DriverResult result = ctx.package.InternetSetup() ? InternetPackage(ctx, display)
+                                                            : RunExtractionDriver(ctx, display, OrdinaryPackage(ctx));
     ctx.exitCode = ExitCodeFor(result.outcome, result.exitCode);
     RemoveTempSetupFolder();
     PostQuitMessage(0);

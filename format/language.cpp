@@ -1,4 +1,4 @@
-#include "ui/language.h"
+#include "format/language.h"
 
 #include "base/numbers.h"
 #include "base/text.h"

@@ -1,4 +1,4 @@
-#include "autoupdate/descriptors_win.h"
+#include "env/descriptor_files_win.h"
 
 #include "base/ini_win.h"
 #include "base/paths.h"

@@ -1,0 +1,23 @@
+// What one setup run knows of itself: the stub's own package and command
+// line, the cancel flag of transfers and the setup program's exit code. The
+// stub's entry owns it; the steps below the stub get it by reference.
+#pragma once
+
+#include <string>
+
+#include "package/file_info.h"
+
+namespace rv {
+
+struct RunContext {
+    explicit RunContext(const TGFileInfo& own) : package(own) {}
+
+    const TGFileInfo& package;  // over the stub's own file, for the whole run
+    std::string ownPath;
+    std::string commandLine;
+    std::string commandTail;
+    bool downloadCancel = false;  // set by closing the window; transfers stop
+    int exitCode = 0;             // the setup program's, once it ran
+};
+
+}  // namespace rv
