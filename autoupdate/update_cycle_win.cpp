@@ -30,10 +30,6 @@ namespace {
 namespace o = original_key;
 namespace i = info_key;
 
-// Client notices: which transfer or run, and whether it starts or ends.
-constexpr WPARAM kNoticeInfo = 40, kNoticeDownload = 41, kNoticeSetup = 42;
-constexpr LPARAM kNoticeStart = 1, kNoticeEnd = 2;
-
 enum DownloadKind { kInfoFile = 1, kSetupFile = 2, kInformFile = 3 };
 
 struct DownloadOutcome {
@@ -158,11 +154,11 @@ void UpdateCycle::DownloadInfoOnly() {
 // The .info file from where the package's update block points, with the
 // client told when it starts and ends.
 DownloadOutcome UpdateCycle::FetchInfoFile() {
-    NotifyOwner(kNoticeInfo, kNoticeStart);
+    ctx_.owner.Notify(notice::kInfoFile, notice::kStart);
     const DownloadOutcome outcome =
         DownloadFileAU(ctx_.package.UpdateItem(update_item::kAgentSettings),
                        InfoFileName(ctx_.package.UpdateItem(update_item::kDescriptorName)), kInfoFile);
-    NotifyOwner(kNoticeInfo, kNoticeEnd);
+    ctx_.owner.Notify(notice::kInfoFile, notice::kEnd);
     return outcome;
 }
 
@@ -344,9 +340,9 @@ bool UpdateCycle::UpdateSteps() {
     if (ConfirmDownload() && !UserCheck() && !Ask(nullptr, downloadQuestion)) return false;
     TraceLog(" ==== PerformAutoUpdate-6 ====");
     agent_.phase = AgentPhase::UpdateDownload;
-    NotifyOwner(kNoticeDownload, kNoticeStart);
+    ctx_.owner.Notify(notice::kDownload, notice::kStart);
     const bool downloaded = DownloadFileAU(UpdateBase(), setupName, kSetupFile).ok;
-    NotifyOwner(kNoticeDownload, kNoticeEnd);
+    ctx_.owner.Notify(notice::kDownload, notice::kEnd);
     const std::string setupPath = folder_ + FileNameOf(setupName);
     if (!downloaded) return false;
     if (confirmInstall && !UserCheck() &&
@@ -358,7 +354,7 @@ bool UpdateCycle::UpdateSteps() {
     const std::string program = ShutDownProgram();
     TraceLog(" ==== PerformAutoUpdate-10 ====");
     agent_.phase = AgentPhase::Installing;
-    NotifyOwner(kNoticeSetup, kNoticeStart);
+    ctx_.owner.Notify(notice::kSetup, notice::kStart);
     ctx_.downloadCancel = false;
     const std::string infoPath = files_.info.path();
     const DriverInputs in{TempSetupFolder(), setupPath, ctx_.package.UpdateItem(update_item::kProgramName),
@@ -366,7 +362,7 @@ bool UpdateCycle::UpdateSteps() {
     const bool ok = RunExtractionDriver(ctx_, display_, in).completed;
     RemoveTempSetupFolder();
     TraceLog(" ==== PerformAutoUpdate-11 ====");
-    NotifyOwner(kNoticeSetup, kNoticeEnd);
+    ctx_.owner.Notify(notice::kSetup, notice::kEnd);
     if (ok) WriteNumber(original(), o::kVersionOriginal, Read32(info(), i::kVersionNew));
     DeleteFileA(setupPath.c_str());
     if (ok) {
@@ -420,9 +416,9 @@ bool UpdateCycle::InformSteps() {
     if (UpdateBase().empty() || informName.empty()) return false;
     TraceLog(" ==== PerformAutoInform-2 ====");
     agent_.phase = AgentPhase::UpdateDownload;
-    NotifyOwner(kNoticeDownload, kNoticeStart);
+    ctx_.owner.Notify(notice::kDownload, notice::kStart);
     const bool downloaded = DownloadFileAU(UpdateBase(), informName, kInformFile).ok;
-    NotifyOwner(kNoticeDownload, kNoticeEnd);
+    ctx_.owner.Notify(notice::kDownload, notice::kEnd);
     if (!downloaded) return false;
     TraceLog(" ==== PerformAutoInform-3 ====");
     const InformFile file = ReadInformFile(folder_ + FileNameOf(informName));

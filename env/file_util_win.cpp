@@ -43,25 +43,6 @@ bool WriteAll(HANDLE file, const char* data, uint64_t size, uint64_t chunk, Writ
     return written == size;
 }
 
-struct NotifyTarget {
-    HWND window = nullptr;
-    UINT message = 0;
-};
-NotifyTarget& Owner() {
-    static NotifyTarget owner;
-    return owner;
-}
-
-struct ProgressBars {
-    HWND main = nullptr;
-    HWND activity = nullptr;
-    int activityStep = 0;
-};
-ProgressBars& Bars() {
-    static ProgressBars bars;
-    return bars;
-}
-
 std::string ShortPath(const std::string& path) {
     char buffer[MAX_PATH];
     const DWORD n = GetShortPathNameA(path.c_str(), buffer, MAX_PATH);
@@ -259,32 +240,6 @@ bool EjectCD(const std::string& path) {
     DWORD returned = 0;
     return DeviceIoControl(drive.get(), IOCTL_STORAGE_EJECT_MEDIA, nullptr, 0, nullptr, 0, &returned, nullptr) !=
            FALSE;
-}
-
-void SetNotifyOwner(HWND window, UINT message) { Owner() = NotifyTarget{window, message}; }
-
-void NotifyOwner(WPARAM wParam, LPARAM lParam) {
-    const NotifyTarget& owner = Owner();
-    if (owner.window && owner.message) PostMessageA(owner.window, owner.message, wParam, lParam);
-}
-
-void SetProgressBars(HWND main, HWND activity) { Bars() = ProgressBars{main, activity, 0}; }
-
-void ProgressUpdate(int mode, int position, int range, int step) {
-    ProgressBars& bars = Bars();
-    if (mode == 0) {
-        SendMessageA(bars.main, PBM_SETRANGE32, 0, range);
-        SendMessageA(bars.main, PBM_SETPOS, position, 0);
-        SendMessageA(bars.main, PBM_SETSTEP, step, 0);
-        SendMessageA(bars.activity, PBM_SETRANGE32, 0, 5);
-        SendMessageA(bars.activity, PBM_SETPOS, 0, 0);
-        SendMessageA(bars.activity, PBM_SETSTEP, 1, 0);
-        bars.activityStep = 0;
-        return;
-    }
-    SendMessageA(bars.main, PBM_STEPIT, 0, 0);
-    bars.activityStep = bars.activityStep >= 5 ? 0 : bars.activityStep + 1;
-    SendMessageA(bars.activity, PBM_SETPOS, bars.activityStep, 0);
 }
 
 std::string ErrorPageText(const std::string& fileName, const std::string& body, const std::string& url,

@@ -49,13 +49,6 @@ bool DeleteTree(const std::string& folder, bool clearAttributes);
 bool SelfDeleteBatch(bool removeFolder, bool shortNames);
 bool EjectCD(const std::string& path);
 
-void SetNotifyOwner(HWND window, UINT message);
-void NotifyOwner(WPARAM wParam, LPARAM lParam);
-
-void SetProgressBars(HWND main, HWND activity);
-// Mode 0 sets up both bars, mode 1 steps them.
-void ProgressUpdate(int mode, int position, int range, int step);
-
 // ErrorPageMessage over a downloaded file, whose first 10000 bytes are read
 // when it exists.
 std::string ErrorPageText(const std::string& fileName, const std::string& body, const std::string& url,

@@ -32,7 +32,7 @@ std::string FetchSetupFile(RunContext& ctx, StatusDisplay& display, bool hidden,
     StatusProgress progress(display, own.Text("s10"));
     error = HttpDownload(hidden ? nullptr : display.Window(), url, target, &progress, ctx.downloadCancel).error;
     WaitPumping(300, 0);
-    ProgressUpdate(0, 0, 10, 1);
+    display.StartProgress(10, 0);
     WaitPumping(700, 0);
     return error;
 }

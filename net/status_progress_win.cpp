@@ -1,16 +1,15 @@
 #include "net/status_progress_win.h"
 
-#include "env/file_util_win.h"
 
 namespace rv {
 
 void StatusProgress::Start(int range, int position, const std::string& text) {
-    ProgressUpdate(0, position, range, 1);
+    display_.StartProgress(range, position);
     Show(text);
 }
 
 void StatusProgress::Step(const std::string& text) {
-    ProgressUpdate(1, 0, 0, 0);
+    display_.StepProgress();
     Show(text);
 }
 

@@ -174,7 +174,7 @@ DriverResult RunExtractionDriver(RunContext& ctx, StatusDisplay& display, const 
     if (in.foreground) display.Show(true);
     WaitPumping(1000, 0);
     const bool alwaysPrompt = ReadRegistryValue(kSpanDiskKey, "ForcePrompt", "0") == "1";
-    Win32ExtractionHost host(prompt);
+    Win32ExtractionHost host(prompt, display);
     const ExtractionResult x =
         ExtractPackage(ExtractionInputs{in.packagePath, destination, in.updateProgramName, alwaysPrompt}, host);
     WaitPumping(1000, 0);

@@ -64,7 +64,10 @@ uint32_t Win32ExtractionHost::FileDate(const std::string& path) { return FileDat
 int64_t Win32ExtractionHost::NowSeconds1899() { return SecondsSince1899(LocalNow()); }
 
 void Win32ExtractionHost::Progress(int kind, uint32_t count) {
-    ProgressUpdate(kind, 0, static_cast<int>(count), 1);
+    if (kind == 0)
+        display_.StartProgress(static_cast<int>(count), 0);
+    else
+        display_.StepProgress();
 }
 
 void Win32ExtractionHost::Pump() { PumpMessages(0); }

@@ -5,6 +5,7 @@
 
 #include "base/system_win.h"
 #include "package/extraction.h"
+#include "package/status_display_win.h"
 
 namespace rv {
 
@@ -18,7 +19,7 @@ struct DiskPrompt {
 
 class Win32ExtractionHost final : public ExtractionHost {
 public:
-    explicit Win32ExtractionHost(DiskPrompt prompt) : prompt_(std::move(prompt)) {}
+    Win32ExtractionHost(DiskPrompt prompt, StatusDisplay& display) : prompt_(std::move(prompt)), display_(display) {}
 
     bool FileExists(const std::string& path) override;
     uint64_t FileSize(const std::string& path) override;
@@ -42,6 +43,7 @@ public:
 
 private:
     DiskPrompt prompt_;
+    StatusDisplay& display_;
 };
 
 }  // namespace rv

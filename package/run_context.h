@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "env/owner_link_win.h"
 #include "package/file_info.h"
 
 namespace rv {
@@ -18,6 +19,7 @@ struct RunContext {
     std::string commandTail;
     bool downloadCancel = false;  // set by closing the window; transfers stop
     int exitCode = 0;             // the setup program's, once it ran
+    OwnerLink owner;              // the program that asked for notices
 };
 
 }  // namespace rv

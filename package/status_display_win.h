@@ -18,6 +18,10 @@ public:
     // Replaces the status text only, in the font that SetStatusText chose.
     virtual void SetStatusLine(const std::string& text) = 0;
     virtual void ShowActivityBar(bool show) = 0;
+    // Sets the progress bar's range and position and restarts the activity
+    // bar; each step then advances both.
+    virtual void StartProgress(int range, int position) = 0;
+    virtual void StepProgress() = 0;
 
 protected:
     ~StatusDisplay() = default;

@@ -8,6 +8,7 @@
 #include "base/switches.h"
 #include "base/window_win.h"
 #include "env/file_util_win.h"
+#include "env/owner_link_win.h"
 #include "env/trace_win.h"
 #include "package/temp_folder_win.h"
 #include "stub/main_window.h"
@@ -21,6 +22,7 @@ namespace {
 
 constexpr UINT_PTR kStartTimer = 1;
 constexpr int kStatusId = 101, kProgressId = 102, kActivityId = 103;
+constexpr int kActivitySteps = 5;
 
 MainWindowState* StateOf(HWND window) {
     return reinterpret_cast<MainWindowState*>(GetWindowLongPtrA(window, GWLP_USERDATA));
@@ -39,9 +41,8 @@ GdiObject MakeFont(const std::string& name, int charset, int height) {
 void OnCreate(HWND window, MainWindowState& state) {
     const MainWindowLayout layout = LayoutForCharset(0);
     HWND status = CreateChild(window, "Static", layout.status, layout.statusStyle, layout.statusExStyle, kStatusId);
-    HWND progress = CreateChild(window, PROGRESS_CLASSA, layout.progress, WS_CHILD | WS_VISIBLE, 0, kProgressId);
-    HWND activity = CreateChild(window, PROGRESS_CLASSA, layout.activity, WS_CHILD, 0, kActivityId);
-    SetProgressBars(progress, activity);
+    CreateChild(window, PROGRESS_CLASSA, layout.progress, WS_CHILD | WS_VISIBLE, 0, kProgressId);
+    CreateChild(window, PROGRESS_CLASSA, layout.activity, WS_CHILD, 0, kActivityId);
     SetTimer(window, kStartTimer, 1000, nullptr);
     state.statusFont = MakeFont("Tahoma", DEFAULT_CHARSET, -11);
     SendMessageA(status, WM_SETFONT, reinterpret_cast<WPARAM>(state.statusFont.get()), TRUE);
@@ -74,10 +75,10 @@ void OnDestroy(StubContext& ctx) {
     TraceLog(".. DestroyMainWindow() - End");
 }
 
-void OnLocalMessage(HWND window, WPARAM replyWindow, LPARAM replyMessage) {
-    SetNotifyOwner(reinterpret_cast<HWND>(replyWindow), static_cast<UINT>(replyMessage));
-    NotifyOwner(50, reinterpret_cast<LPARAM>(window));
-    NotifyOwner(51, kMsgAgent);
+void OnLocalMessage(HWND window, StubContext& ctx, WPARAM replyWindow, LPARAM replyMessage) {
+    ctx.owner.Connect(reinterpret_cast<HWND>(replyWindow), static_cast<UINT>(replyMessage));
+    ctx.owner.Notify(notice::kWindow, reinterpret_cast<LPARAM>(window));
+    ctx.owner.Notify(notice::kAgentMessage, kMsgAgent);
 }
 
 void OnTimer(HWND window, StubContext& ctx) {
@@ -105,7 +106,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             break;
         case WM_DESTROY: OnDestroy(ctx); break;
         case kMsgShutDown: ctx.agent.tickBudget = static_cast<long long>(wParam); return 0;
-        case kMsgLocal: OnLocalMessage(window, wParam, lParam); return 0;
+        case kMsgLocal: OnLocalMessage(window, ctx, wParam, lParam); return 0;
         case kMsgAgent: return AgentMessage(ctx, ctx.agent, static_cast<long long>(wParam), static_cast<long long>(lParam));
         default:
             if (message != 0 && message == AutoPlayCancelMessage()) return 1;
@@ -159,7 +160,7 @@ void RunMainWindow(StubContext& ctx) {
         KillTimer(window, kStartTimer);
     }
     ctx.downloadCancel = true;
-    NotifyOwner(43, 0);
+    ctx.owner.Notify(notice::kClosing, 0);
 }
 
 void SetStatusLine(HWND main, const std::string& text) { SetDlgItemTextA(main, kStatusId, text.c_str()); }
@@ -184,5 +185,23 @@ void SetStatusText(HWND main, const std::string& text, const std::string& fontNa
 }
 
 void ShowActivityBar(HWND main, bool show) { ShowWindow(GetDlgItem(main, kActivityId), show ? SW_SHOW : SW_HIDE); }
+
+void MainWindowDisplay::StartProgress(int range, int position) {
+    HWND progress = GetDlgItem(window_, kProgressId), activity = GetDlgItem(window_, kActivityId);
+    SendMessageA(progress, PBM_SETRANGE32, 0, range);
+    SendMessageA(progress, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+    SendMessageA(progress, PBM_SETSTEP, 1, 0);
+    SendMessageA(activity, PBM_SETRANGE32, 0, kActivitySteps);
+    SendMessageA(activity, PBM_SETPOS, 0, 0);
+    if (MainWindowState* state = StateOf(window_)) state->activityStep = 0;
+}
+
+void MainWindowDisplay::StepProgress() {
+    SendMessageA(GetDlgItem(window_, kProgressId), PBM_STEPIT, 0, 0);
+    MainWindowState* state = StateOf(window_);
+    if (!state) return;
+    state->activityStep = state->activityStep >= kActivitySteps ? 0 : state->activityStep + 1;
+    SendMessageA(GetDlgItem(window_, kActivityId), PBM_SETPOS, static_cast<WPARAM>(state->activityStep), 0);
+}
 
 }  // namespace rv

@@ -21,6 +21,7 @@ void RunMainWindow(StubContext& ctx);
 struct MainWindowState {
     StubContext* ctx = nullptr;
     GdiObject statusFont;
+    int activityStep = 0;  // the activity bar's position, 0..5
 };
 
 // The parts of RunMainWindow, for tools that show the window themselves.
@@ -43,6 +44,8 @@ public:
     }
     void SetStatusLine(const std::string& text) override { rv::SetStatusLine(window_, text); }
     void ShowActivityBar(bool show) override { rv::ShowActivityBar(window_, show); }
+    void StartProgress(int range, int position) override;
+    void StepProgress() override;
 
 private:
     HWND window_;

@@ -26,10 +26,11 @@ int main(int argc, char** argv) {
     if (!window) return 1;
     KillTimer(window, 1);  // no start-up step: the window only shows
     const int charset = std::atoi(argv[2]);
-    rv::SetStatusText(window, package.Text("s1"), package.FontName(), charset, package.FontSize());
-    rv::ShowActivityBar(window, true);
-    rv::ProgressUpdate(0, 0, 10, 1);
-    for (int i = 0; i < 5; ++i) rv::ProgressUpdate(1, 0, 0, 0);
+    rv::MainWindowDisplay display(window);
+    display.SetStatusText(package.Text("s1"), package.FontName(), charset, package.FontSize());
+    display.ShowActivityBar(true);
+    display.StartProgress(10, 0);
+    for (int i = 0; i < 5; ++i) display.StepProgress();
     ShowWindow(window, SW_SHOW);
     UpdateWindow(window);
     rv::WaitPumping(static_cast<DWORD>(std::atoi(argv[3]) * 1000), 0);

@@ -85,22 +85,6 @@ TEST(FreeSpace, AnswersForTheTempDriveAndFailsForNone) {
     EXPECT_FALSE(EjectCD("1:\\"));
 }
 
-TEST(OwnerNotices, PostedOnlyWithWindowAndMessage) {
-    HWND window = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    ASSERT_NE(window, nullptr);
-    MSG msg;
-    SetNotifyOwner(window, 0);
-    NotifyOwner(43, 0);
-    EXPECT_FALSE(PeekMessageA(&msg, window, 0, 0, PM_REMOVE));
-    SetNotifyOwner(window, WM_APP + 7);
-    NotifyOwner(43, 9);
-    ASSERT_TRUE(PeekMessageA(&msg, window, WM_APP + 7, WM_APP + 7, PM_REMOVE));
-    EXPECT_EQ(msg.wParam, 43u);
-    EXPECT_EQ(msg.lParam, 9);
-    SetNotifyOwner(nullptr, 0);
-    DestroyWindow(window);
-}
-
 TEST(ErrorPages, ReadFromTheDownloadedFile) {
     test::ScratchDir dir;
     const std::string file = dir.File("Setup.exe");
