@@ -296,7 +296,7 @@ CycleAction UpdateCycle::Answer(const CycleEvent& e) {
         case Stage::SetupFetched: return AfterSetupDownload();
         case Stage::InstallAsked:
             if (e.yes) return ShutDownProgram();
-            return Act(PathAction(CycleActionKind::DeleteFile, setupPath_), Stage::DeclinedSetupDeleted);
+            return Act(PathAction(CycleActionKind::RemoveFile, setupPath_), Stage::DeclinedSetupDeleted);
         case Stage::DeclinedSetupDeleted: return EndUpdate(false, false);
         case Stage::ProgramFound:
             program_ = e.path;
@@ -327,7 +327,7 @@ CycleAction UpdateCycle::Answer(const CycleEvent& e) {
             return Act(OwnerNoticeAction(OwnerNotice::SetupEnd), Stage::SetupEndTold);
         case Stage::SetupEndTold:
             if (setupCompleted_) WriteNumber(original_, o::kVersionOriginal, Read32(info_, i::kVersionNew));
-            return Act(PathAction(CycleActionKind::DeleteFile, setupPath_), Stage::SetupDeleted);
+            return Act(PathAction(CycleActionKind::RemoveFile, setupPath_), Stage::SetupDeleted);
         case Stage::SetupDeleted: return AfterSetupDeleted();
         case Stage::FinishAsked: return RestartAfterFinish(e.yes);
         case Stage::FinishShown: return RestartAfterFinish(true);
@@ -478,7 +478,7 @@ CycleAction UpdateCycle::AfterToken(const CycleEvent& e) {
     // A file of another product is never kept, nor run.
     fetched_ = false;
     fetchError_ = e.refusal;
-    return Act(PathAction(CycleActionKind::DeleteFile, settings_.agentFolder + fetchName_), Stage::RefusedFileDeleted);
+    return Act(PathAction(CycleActionKind::RemoveFile, settings_.agentFolder + fetchName_), Stage::RefusedFileDeleted);
 }
 
 CycleAction UpdateCycle::FetchFailureNotice() {

@@ -155,8 +155,8 @@ enum class CycleActionKind {
     ShowNotice,       // an error or attention box: notice, owner
     NotifyOwner,      // notice
     FetchFile,        // file from base (a folder or a URL) by name into the agent folder; answer Fetched
-    CheckToken,       // the fetched file at path is of this product; answer TokenChecked
-    DeleteFile,       // path
+    CheckToken,       // the file at path, fetched from base, is of this product; answer TokenChecked
+    RemoveFile,       // path
     MeasureSize,      // the size of name under base, over HTTP only when overHttp; answer SizeMeasured
     FindProgram,      // expand the running-process template in path; answer ProgramFound
     CheckProgram,     // is the program at path running; answer ProgramChecked

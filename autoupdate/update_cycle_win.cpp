@@ -132,7 +132,7 @@ CycleEvent AgentShell::Perform(const CycleAction& action) {
             break;
         case CycleActionKind::FetchFile: return Fetch(action);
         case CycleActionKind::CheckToken: return CheckToken(action);
-        case CycleActionKind::DeleteFile: DeleteFileA(action.path.c_str()); break;
+        case CycleActionKind::RemoveFile: DeleteFileA(action.path.c_str()); break;
         case CycleActionKind::MeasureSize: return MeasureSize(action);
         case CycleActionKind::FindProgram: return FindProgram(action);
         case CycleActionKind::CheckProgram: {

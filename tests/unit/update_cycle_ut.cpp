@@ -397,7 +397,7 @@ std::string Describe(const CycleAction& a) {
             return std::string("Fetch ") + FileName(a.file) + " " + a.base + " " + a.name +
                    (a.showProgress ? " shown" : "") + (a.overHttp ? "" : " folder only");
         case CycleActionKind::CheckToken: return std::string("CheckToken ") + FileName(a.file) + " " + a.path;
-        case CycleActionKind::DeleteFile: return "Delete " + a.path;
+        case CycleActionKind::RemoveFile: return "Delete " + a.path;
         case CycleActionKind::MeasureSize:
             return "MeasureSize " + a.base + " " + a.name + (a.overHttp ? "" : " folder only");
         case CycleActionKind::FindProgram: return "FindProgram " + a.path;
