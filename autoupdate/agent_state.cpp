@@ -5,16 +5,34 @@
 
 namespace rv {
 
+namespace {
+using OverrideField = uint8_t TransientOverrides::*;
+constexpr OverrideField kOverrideOrder[TransientOverrides::kCount] = {
+    &TransientOverrides::askBeforeShot,    &TransientOverrides::confirmDownload,
+    &TransientOverrides::confirmInstall,   &TransientOverrides::backgroundUpdate,
+    &TransientOverrides::informFinish,     &TransientOverrides::restartProcess,
+};
+}  // namespace
+
+uint8_t& TransientOverrides::At(size_t index) { return this->*kOverrideOrder[index]; }
+uint8_t TransientOverrides::At(size_t index) const { return this->*kOverrideOrder[index]; }
+
+bool TransientOverrides::operator==(const TransientOverrides& other) const {
+    for (size_t i = 0; i < kCount; ++i)
+        if (At(i) != other.At(i)) return false;
+    return true;
+}
+
 std::string OverridesText(const TransientOverrides& overrides) {
     std::string text = "|";
-    for (uint8_t value : overrides) text += IntText(value) + "|";
+    for (size_t i = 0; i < TransientOverrides::kCount; ++i) text += IntText(overrides.At(i)) + "|";
     return text;
 }
 
 void ParseOverrides(const std::string& text, TransientOverrides& overrides) {
-    for (size_t i = 0; i < overrides.size(); ++i) {
+    for (size_t i = 0; i < TransientOverrides::kCount; ++i) {
         const long long value = ToInt64(ListField(text, static_cast<int>(i)), -1);
-        if (value >= 0 && value <= 255) overrides[i] = static_cast<uint8_t>(value);
+        if (value >= 0 && value <= 255) overrides.At(i) = static_cast<uint8_t>(value);
     }
 }
 
@@ -50,20 +68,20 @@ int32_t HandleAgentMessage(AgentState& state, DescriptorStore& original, Descrip
         case kUpdateCycleNow:
             state.forcedCycle = true;
             if (state.timerCount < 1) state.timerCount = 1;
-            if (argument == 2) state.userRequestedCheck = 2;
+            if (argument == kForUser) state.userCheck = UserCheck::Requested;
             return 0;
         case kJustDownloadInfo: state.justDownloadInfo = true; return 0;
         default: break;
     }
     if (code >= kSetOverrideFirst && code <= kSetOverrideLast)
-        state.overrides[static_cast<size_t>(code - kSetOverrideFirst)] = static_cast<uint8_t>(argument);
+        state.overrides.At(static_cast<size_t>(code - kSetOverrideFirst)) = static_cast<uint8_t>(argument);
     return 0;
 }
 
 TickStart AdvanceTickCounters(AgentState& state) {
     TickStart start;
-    if (state.userRequestedCheck == 2) state.userRequestedCheck = 1;
-    if (state.userRequestedCheck == 1) state.timerCount = 0;
+    if (state.userCheck == UserCheck::Requested) state.userCheck = UserCheck::Running;
+    if (state.userCheck == UserCheck::Running) state.timerCount = 0;
     if (state.tickBudget == 0) start.quit = true;
     if (state.tickBudget >= 0) --state.tickBudget;
     ++state.timerCount;

@@ -2,7 +2,6 @@
 // read and steer it.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
 
@@ -12,12 +11,29 @@ namespace rv {
 
 enum class AgentPhase { Idle = 0, InfoDownload = 1, UpdateDownload = 2, Installing = 3 };
 
-// Transient overrides, by index: ask before each shot, confirm download,
-// confirm install, background update, inform finish, restart process.
-// 255 lets the .info file decide; 0 and 1 force a value.
+// Transient overrides of the .info file's flags, set on the command line
+// and by agent messages, and carried over when the agent restarts itself.
+// kOverrideUnset lets the .info file decide; 0 and 1 force a value.
 constexpr uint8_t kOverrideUnset = 255;
-constexpr size_t kOverrideCount = 6;
-using TransientOverrides = std::array<uint8_t, kOverrideCount>;
+struct TransientOverrides {
+    uint8_t askBeforeShot = kOverrideUnset;  // only 1 counts: ask before each check
+    uint8_t confirmDownload = kOverrideUnset;
+    uint8_t confirmInstall = kOverrideUnset;
+    uint8_t backgroundUpdate = kOverrideUnset;
+    uint8_t informFinish = kOverrideUnset;
+    uint8_t restartProcess = kOverrideUnset;
+
+    // The order of the command line's list, of OverridesText and of the
+    // agent messages kSetOverrideFirst..kSetOverrideLast.
+    static constexpr size_t kCount = 6;
+    uint8_t& At(size_t index);
+    uint8_t At(size_t index) const;
+    bool operator==(const TransientOverrides& other) const;
+};
+
+// A check the user asked for: requested by an agent message, it becomes
+// the running check on the next tick, which ends it.
+enum class UserCheck { None, Requested, Running };
 
 struct AgentState {
     bool testMode = false;
@@ -25,14 +41,13 @@ struct AgentState {
     uint32_t lastTestModeRead = 0;
     bool periodicProbing = true;
     bool forcedCycle = false;
-    int userRequestedCheck = 0;  // 2 requested, 1 on the next tick, 0 none
+    UserCheck userCheck = UserCheck::None;
     long long tickBudget = -1;   // ticks before the agent quits; negative: unlimited
     long long timerCount = -3;   // shots only from the tick it reaches 1
     bool justDownloadInfo = false;
     bool inTick = false;
     AgentPhase phase = AgentPhase::Idle;
-    TransientOverrides overrides = {kOverrideUnset, kOverrideUnset, kOverrideUnset,
-                                    kOverrideUnset, kOverrideUnset, kOverrideUnset};
+    TransientOverrides overrides;
 };
 
 // "|255|255|1|0|255|255|": every value after a "|", and a closing "|".
@@ -56,10 +71,11 @@ constexpr int kSetProbeInterval = 12;
 constexpr int kSetReAskInterval = 13;
 constexpr int kSetProbeLast = 14;
 constexpr int kSetReAskLast = 15;
-constexpr int kSetOverrideFirst = 20;
+constexpr int kSetOverrideFirst = 20;  // askBeforeShot, then the others in their order
 constexpr int kSetOverrideLast = 25;
 constexpr int kSetTickBudget = 30;
-constexpr int kUpdateCycleNow = 31;
+constexpr int kUpdateCycleNow = 31;  // with kForUser as argument: a check the user asked for
+constexpr long long kForUser = 2;
 constexpr int kJustDownloadInfo = 32;
 }  // namespace agent_msg
 

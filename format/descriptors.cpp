@@ -24,6 +24,8 @@ IniKey AgentTextKey(int number) {
     return IniKey{"AutoUpdate", "", ""};
 }
 
+IniKey AgentTextKey(AgentString text) { return AgentTextKey(static_cast<int>(text)); }
+
 std::string ReadText(DescriptorStore& store, const IniKey& key) { return store.Read(key.section, key.key, key.fallback); }
 
 long long ReadNumber(DescriptorStore& store, const IniKey& key) {

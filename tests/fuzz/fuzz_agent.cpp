@@ -74,8 +74,8 @@ void Decide(const FuzzInput& in) {
     facts.versionNew = static_cast<int32_t>(in.Number(6, 4));
     facts.stampNew = static_cast<int32_t>(in.Number(10, 2));
     facts.validVersions = in.Text(9);
-    const int code = CheckCodeBeforeSize(facts);
-    Require(code >= kCheckInfoMissing && code <= kCheckSizeError);
+    const CheckCode code = CheckCodeBeforeSize(facts);
+    Require(code != CheckCode::Ok);
     Require(!CheckResultText(code).empty());
     AgentState state;
     state.forcedCycle = in.Number(1, 1) & 2;

@@ -26,8 +26,8 @@ TEST(Descriptors, DefaultsFlagsAndNumbers) {
     EXPECT_EQ(ReadNumber(store, original_key::kVersionOriginal), 0);
     EXPECT_EQ(ReadNumber(store, info_key::kAutoInformWidth), 360);
     EXPECT_EQ(ReadText(store, original_key::kButtonText), "|&OK|&Cancel|&Yes|&No|&Abort|&Retry|&Ignore|");
-    EXPECT_EQ(ReadText(store, AgentTextKey(31)), "Downloading INFO File...");
-    EXPECT_EQ(ReadText(store, AgentTextKey(22)), "");
+    EXPECT_EQ(ReadText(store, AgentTextKey(AgentString::InfoDownloadStatus)), "Downloading INFO File...");
+    EXPECT_EQ(ReadText(store, AgentTextKey(AgentString::ShotConfirm)), "");
     store.values["OriginalSetup/ProbeSecondsInterval"] = "daily";
     EXPECT_EQ(ReadNumber(store, original_key::kProbeSecondsInterval), 0);  // not a number: probe once
     for (const char* off : {"yes", "true", "TRUE", " 1", "01", ""}) {
@@ -76,13 +76,13 @@ TEST(AgentMessages, SteerTheAgentState) {
     HandleAgentMessage(state, original, info, kSetTickBudget, 4);
     EXPECT_EQ(state.tickBudget, 4);
     HandleAgentMessage(state, original, info, 22, 1);
-    EXPECT_EQ(state.overrides[2], 1);
+    EXPECT_EQ(state.overrides.confirmInstall, 1);
     EXPECT_EQ(OverridesText(state.overrides), "|255|255|1|255|255|255|");
     EXPECT_EQ(state.timerCount, -3);
     HandleAgentMessage(state, original, info, kUpdateCycleNow, 2);
     EXPECT_TRUE(state.forcedCycle);
     EXPECT_EQ(state.timerCount, 1);
-    EXPECT_EQ(state.userRequestedCheck, 2);
+    EXPECT_EQ(state.userCheck, UserCheck::Requested);
     state.phase = AgentPhase::Installing;
     EXPECT_EQ(HandleAgentMessage(state, original, info, kPhase, 0), 3);
     HandleAgentMessage(state, original, info, kJustDownloadInfo, 0);
@@ -90,9 +90,12 @@ TEST(AgentMessages, SteerTheAgentState) {
 }
 
 TEST(AgentState, OverridesTextRoundTripAndBadItems) {
-    TransientOverrides o = {255, 255, 255, 255, 255, 255};
+    TransientOverrides o;
     ParseOverrides("|1|0|x||300|1|", o);
     EXPECT_EQ(OverridesText(o), "|1|0|255|255|255|1|");
+    EXPECT_EQ(o.askBeforeShot, 1);
+    EXPECT_EQ(o.confirmDownload, 0);
+    EXPECT_EQ(o.restartProcess, 1);
 }
 
 TEST(AgentState, TickCountersAndBudget) {
@@ -105,9 +108,9 @@ TEST(AgentState, TickCountersAndBudget) {
     t = AdvanceTickCounters(s);
     EXPECT_TRUE(t.quit);
     AgentState user;
-    user.userRequestedCheck = 2;
+    user.userCheck = UserCheck::Requested;
     t = AdvanceTickCounters(user);
-    EXPECT_EQ(user.userRequestedCheck, 1);
+    EXPECT_EQ(user.userCheck, UserCheck::Running);
     EXPECT_EQ(user.timerCount, 1);  // reset to 0, then counted
     EXPECT_TRUE(t.shotsOpen);
     AgentState delayed;
