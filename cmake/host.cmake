@@ -1,12 +1,11 @@
-# Host tree (Linux): the portable library, the builder and the native tests;
-# with RV_FUZZ (the fuzz preset, clang) the library and its fuzz targets.
+# Host tree (Linux): the portable libraries, the builder and the native tests;
+# with RV_FUZZ (the fuzz preset, clang) the libraries and their fuzz targets.
 find_package(ZLIB REQUIRED)
 option(RV_FUZZ "build the libFuzzer targets instead of the builder and the tests" OFF)
 
-add_library(core STATIC ${PORTABLE_SOURCES})
-target_include_directories(core PUBLIC ${PROJECT_SOURCE_DIR})
-target_compile_options(core PRIVATE ${PROJECT_WARNINGS})
-target_link_libraries(core PUBLIC ZLIB::ZLIB)
+foreach(folder IN LISTS RV_SOURCE_FOLDERS)
+    add_subdirectory(${folder})
+endforeach()
 
 if(RV_FUZZ)
     add_subdirectory(tests/fuzz)

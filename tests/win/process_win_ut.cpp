@@ -173,9 +173,16 @@ TEST_P(ProcessSearch, WaitGivesUpAtTheLimit) {
 }
 
 TEST_P(ProcessSearch, WaitForAProgramThatIsNotRunningReturns) {
+    const ProcessApi api = GetParam();
     const FixtureFile file;
-    WaitForProcessEnd(file.path(), 0, GetParam());
-    SUCCEED();
+    ASSERT_FALSE(IsProcessRunning(file.path(), api));
+    const DWORD start = GetTickCount();
+    WaitForProcessEnd(file.path(), 0, api);  // no limit: only finding nothing to wait for lets it return
+    const DWORD elapsed = GetTickCount() - start;
+    // One poll of a second at least, even with nothing to wait for; a poll or
+    // two at most, far below any limit the caller could have meant.
+    EXPECT_GE(elapsed, 1000u);
+    EXPECT_LT(elapsed, 15000u);
 }
 
 TEST(MainWindow, AnOwnerOfDialogsBeatsAPlainWindow) {

@@ -1,0 +1,79 @@
+// The inspecting commands over damaged and unusual packages.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "builder/cli_error.h"
+#include "builder/examine.h"
+#include "format/std_file.h"
+#include "tests/unit/builder_test_util.h"
+#include "tests/unit/test_util.h"
+
+namespace rv::builder {
+namespace {
+
+TEST(Inspect, DamageIsReportedWithTheVolumeName) {
+    ProjectFolder folder;
+    AddPayload(folder);
+    const std::vector<std::string> volumes = folder.Build("[package]\nvolume_size = 1000000\n").volumes;
+    ASSERT_GE(volumes.size(), 3u);
+
+    std::string second = Contents(volumes[1]);
+    second[second.size() / 2] ^= 0x40;
+    WriteWholeFile(volumes[1], second);
+    const CliError bad = Failure([&] { ReadContents(volumes[0], Checksums::Require); });
+    EXPECT_EQ(bad.code(), kExitDamaged);
+    EXPECT_NE(std::string(bad.what()).find(volumes[1] + ": the package checksum"), std::string::npos) << bad.what();
+
+    fs::remove(volumes[2]);
+    const CliError missing = Failure([&] { ReadContents(volumes[0], Checksums::Report); });
+    EXPECT_EQ(missing.code(), kExitDamaged);
+    EXPECT_NE(std::string(missing.what()).find(volumes[2]), std::string::npos) << missing.what();
+
+    EXPECT_EQ(Failure([&] { ReadContents(folder.Path("none.exe"), Checksums::Report); }).code(), kExitInput);
+    EXPECT_EQ(Failure([&] { ReadContents(folder.Path("stub.exe"), Checksums::Report); }).code(), kExitDamaged);
+}
+
+TEST(Inspect, BrokenRecordFailsEvenWithoutAChecksum) {
+    test::TempDir dir;
+    PackageSettings s;
+    s.stubImage = test::FakeStubImage(1024);
+    ASSERT_TRUE(test::WritePackage(s, dir.Path("S.exe"), {{"a.txt", std::string(5000, 'a')}}));
+    std::string bytes = Contents(dir.Path("S.exe"));
+    bytes[bytes.size() - 74 - 20] ^= 0x55;  // inside the zlib stream
+    bytes.replace(bytes.size() - 74 + 16, 4, std::string("\xD2\x04\0\0", 4));  // checksum 1234: not tested
+    WriteWholeFile(dir.Path("S.exe"), bytes);
+    const CliError e = Failure([&] { ReadContents(dir.Path("S.exe"), Checksums::Require); });
+    EXPECT_EQ(e.code(), kExitDamaged);
+    EXPECT_NE(std::string(e.what()).find("does not inflate"), std::string::npos) << e.what();
+}
+
+TEST(Inspect, ExtractRefusesNamesThatLeaveTheFolder) {
+    test::TempDir dir;
+    PackageSettings s;
+    s.stubImage = test::FakeStubImage(1024);
+    for (const char* name : {"..\\evil.txt", "sub\\..\\..\\evil.txt", "/tmp/evil.txt"}) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(test::WritePackage(s, dir.Path("S.exe"), {{"good.txt", "g"}, {name, "evil"}}));
+        const CliError e = Failure([&] { ExtractPackage(dir.Path("S.exe"), dir.Path("out/x")); });
+        EXPECT_EQ(e.code(), kExitDamaged);
+        EXPECT_NE(std::string(e.what()).find("unsafe file name"), std::string::npos) << e.what();
+        EXPECT_FALSE(fs::exists(dir.Path("out/evil.txt")));
+        EXPECT_FALSE(fs::exists(dir.Path("evil.txt")));
+    }
+}
+
+TEST(Inspect, ExtractAppendsRecordsOfOneName) {
+    test::TempDir dir;
+    PackageSettings s;
+    s.stubImage = test::FakeStubImage(1024);
+    ASSERT_TRUE(test::WritePackage(s, dir.Path("S.exe"), {{"a\\b.txt", "one,"}, {"c.txt", "c"}, {"a\\b.txt", "two"}}));
+    WriteWholeFile(dir.Path("x/a/b.txt"), "stale content from before");
+    const PackageContents c = ExtractPackage(dir.Path("S.exe"), dir.Path("x"));
+    EXPECT_EQ(Contents(dir.Path("x/a/b.txt")), "one,two");
+    ASSERT_EQ(c.files.size(), 2u);
+    EXPECT_EQ(c.files[0].records, 2u);
+}
+
+}  // namespace
+}  // namespace rv::builder
