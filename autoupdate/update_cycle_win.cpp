@@ -99,13 +99,13 @@ private:
     void TellUserAfterCheck(const CheckResult& check, const std::string& downloadError);
 
     bool Ask(HWND owner, const std::string& text) {
-        return ConfirmYesNo(owner, text, ReadText(original(), o::kConfirmCaption), Charset(), Buttons());
+        return ConfirmYesNo(ctx_.boxes, owner, text, ReadText(original(), o::kConfirmCaption), Charset(), Buttons());
     }
     void Attention(HWND owner, const std::string& text) {
-        WarningBox(owner, text, ReadText(original(), o::kAttentionCaption), 0, Charset(), Buttons());
+        WarningBox(ctx_.boxes, owner, text, ReadText(original(), o::kAttentionCaption), 0, Charset(), Buttons());
     }
     void ShowError(const std::string& text) {
-        ErrorBox(nullptr, text, ReadText(original(), o::kErrorCaption), Charset(), Buttons());
+        ErrorBox(ctx_.boxes, nullptr, text, ReadText(original(), o::kErrorCaption), Charset(), Buttons());
     }
     void ShowNotice(const Notice& notice, HWND owner) {
         if (notice.kind == Notice::Error) ShowError(notice.text);
@@ -129,7 +129,7 @@ void UpdateCycle::Tick() {
         DownloadInfoOnly();
         return;
     }
-    SetMessageBoxFont(FontName(), FontSize(), Charset());
+    ctx_.boxes.SetFont(FontName(), FontSize(), Charset());
     agent_.phase = AgentPhase::Idle;
     const TickStart start = AdvanceTickCounters(agent_);
     if (start.quit) PostQuitMessage(0);
@@ -357,10 +357,10 @@ bool UpdateCycle::UpdateSteps() {
     ctx_.owner.Notify(notice::kSetup, notice::kStart);
     ctx_.downloadCancel = false;
     const std::string infoPath = files_.info.path();
-    const DriverInputs in{TempSetupFolder(), setupPath, ctx_.package.UpdateItem(update_item::kProgramName),
+    const DriverInputs in{ctx_.setupFolder.Path(), setupPath, ctx_.package.UpdateItem(update_item::kProgramName),
                           !InfoFlag(i::kBackgroundUpdate, 3), "/OriginalInfoFile=\"" + infoPath + "\""};
     const bool ok = RunExtractionDriver(ctx_, display_, in).completed;
-    RemoveTempSetupFolder();
+    ctx_.setupFolder.Remove();
     TraceLog(" ==== PerformAutoUpdate-11 ====");
     ctx_.owner.Notify(notice::kSetup, notice::kEnd);
     if (ok) WriteNumber(original(), o::kVersionOriginal, Read32(info(), i::kVersionNew));
@@ -381,9 +381,11 @@ bool UpdateCycle::UpdateSteps() {
 // Ends the running product the way the .info file asks; returns its path
 // when it is to be started again after the setup, else empty.
 std::string UpdateCycle::ShutDownProgram() {
-    SetInstallFolders(ReadText(original(), o::kTargetDir), ReadText(original(), o::kSharedDir),
-                      ReadText(original(), o::kAuxiliaryDir));
-    const std::string program = ExpandVariables(ReadText(info(), i::kRunningProcess), "\\", true, true, true);
+    ctx_.variables.SetInstallFolders(ReadText(original(), o::kTargetDir), ReadText(original(), o::kSharedDir),
+                                     ReadText(original(), o::kAuxiliaryDir));
+    const Expansion expanded = ctx_.variables.Expand(ReadText(info(), i::kRunningProcess), "\\", true, true, true);
+    FoldersNotFoundBoxes(ctx_.boxes, expanded.foldersNotFound);
+    const std::string& program = expanded.text;
     const bool wasRunning = IsProcessRunning(program);
     const std::string methodText = ReadText(info(), i::kShutDownMethod);
     const ShutDown method = ShutDownMethodOf(methodText);
