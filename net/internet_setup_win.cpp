@@ -67,7 +67,8 @@ DriverResult RunInternetSetup(RunContext& ctx, StatusDisplay& display, const std
         result.outcome = SetupOutcome::Declined;
     // A file beside the stub is the user's; only a download is removed.
     if (downloaded) DeleteFileA(target.c_str());
-    if (ShowsErrorBox(error)) ErrorBox(ctx.boxes, nullptr, error, own.Text("Error"), own.Charset(), own.Text("BtnText"));
+    if (ShowsErrorBox(error))
+        ErrorBox(ctx.boxes, nullptr, error, own.Text("Error"), own.Charset(), own.Text("BtnText"));
     return result;
 }
 

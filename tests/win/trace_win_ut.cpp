@@ -36,8 +36,8 @@ TEST(ViewerChannel, LongLinesArriveAsBuffersInOrder) {
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = kTraceViewerClass;
     RegisterClassA(&wc);
-    HWND viewer = CreateWindowA(kTraceViewerClass, "viewer", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance,
-                                nullptr);
+    HWND viewer = CreateWindowA(kTraceViewerClass, "viewer", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                                wc.hInstance, nullptr);
     ASSERT_NE(viewer, nullptr);
     const std::string text(" " + std::string(200, 'x') + "END");
     StdOutLine(text);
