@@ -92,13 +92,13 @@ private:
     CycleEvent ShowInform(const CycleAction& action);
 
     bool Ask(HWND owner, const std::string& text) {
-        return ConfirmYesNo(owner, text, ReadText(original(), o::kConfirmCaption), Charset(), Buttons());
+        return ConfirmYesNo(ctx_.boxes, owner, text, ReadText(original(), o::kConfirmCaption), Charset(), Buttons());
     }
     void ShowNotice(const Notice& notice, HWND owner) {
         if (notice.kind == Notice::Error)
-            ErrorBox(owner, notice.text, ReadText(original(), o::kErrorCaption), Charset(), Buttons());
+            ErrorBox(ctx_.boxes, owner, notice.text, ReadText(original(), o::kErrorCaption), Charset(), Buttons());
         if (notice.kind == Notice::Attention)
-            WarningBox(owner, notice.text, ReadText(original(), o::kAttentionCaption), 0, Charset(), Buttons());
+            WarningBox(ctx_.boxes, owner, notice.text, ReadText(original(), o::kAttentionCaption), 0, Charset(), Buttons());
     }
     int Charset() { return static_cast<int>(ReadNumber(original(), o::kCharSet)); }
     int FontSize() { return static_cast<int>(ReadNumber(original(), o::kFontSize)); }
@@ -113,7 +113,7 @@ private:
 };
 
 CycleEvent AgentShell::Perform(const CycleAction& action) {
-    if (action.applyFont) SetMessageBoxFont(FontName(), FontSize(), Charset());
+    if (action.applyFont) ctx_.boxes.SetFont(FontName(), FontSize(), Charset());
     if (action.quit) PostQuitMessage(0);
     if (!action.console.empty()) StdOutLine(action.console);
     for (const std::string& line : action.trace) TraceLog(line);
@@ -238,10 +238,12 @@ CycleEvent AgentShell::MeasureSize(const CycleAction& action) {
 }
 
 CycleEvent AgentShell::FindProgram(const CycleAction& action) {
-    SetInstallFolders(ReadText(original(), o::kTargetDir), ReadText(original(), o::kSharedDir),
-                      ReadText(original(), o::kAuxiliaryDir));
+    ctx_.variables.SetInstallFolders(ReadText(original(), o::kTargetDir), ReadText(original(), o::kSharedDir),
+                                     ReadText(original(), o::kAuxiliaryDir));
+    const Expansion expanded = ctx_.variables.Expand(action.path, "\\", true, true, true);
+    FoldersNotFoundBoxes(ctx_.boxes, expanded.foldersNotFound);
     CycleEvent found = EventOf(CycleEventKind::ProgramFound);
-    found.path = ExpandVariables(action.path, "\\", true, true, true);
+    found.path = expanded.text;
     found.running = IsProcessRunning(found.path);
     return found;
 }
@@ -255,11 +257,11 @@ void AgentShell::EndProgram(const CycleAction& action) {
 
 CycleEvent AgentShell::RunSetup(const CycleAction& action) {
     ctx_.downloadCancel = false;
-    const DriverInputs in{TempSetupFolder(), action.path, ctx_.package.UpdateItem(update_item::kProgramName),
+    const DriverInputs in{ctx_.setupFolder.Path(), action.path, ctx_.package.UpdateItem(update_item::kProgramName),
                           action.showProgress, "/OriginalInfoFile=\"" + files_.info.path() + "\""};
     CycleEvent finished = EventOf(CycleEventKind::SetupFinished);
     finished.completed = RunExtractionDriver(ctx_, display_, in).completed;
-    RemoveTempSetupFolder();
+    ctx_.setupFolder.Remove();
     return finished;
 }
 

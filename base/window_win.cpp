@@ -1,5 +1,6 @@
 #include "base/window_win.h"
 
+#include "base/handle_win.h"
 #include "base/numbers.h"
 
 namespace rv {
@@ -18,11 +19,10 @@ std::string WindowText(HWND window) {
 }
 
 int PointsToPixels(int points) {
+    // The screen's resolution is fixed for the life of the process.
     static const int dotsPerInch = [] {
-        HDC screen = GetDC(nullptr);
-        const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-        ReleaseDC(nullptr, screen);
-        return dpi;
+        const WindowDC screen(nullptr);
+        return GetDeviceCaps(screen.get(), LOGPIXELSY);
     }();
     return MulDiv(points, dotsPerInch, 72);
 }

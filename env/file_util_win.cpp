@@ -149,19 +149,22 @@ bool AppendText(const std::string& fileName, const std::string& text, uint32_t f
     return written == text.size();
 }
 
-double DiskFreeBytes(const std::string& path) {
-    static auto* freeSpaceEx = BindProc<decltype(GetDiskFreeSpaceExA)>("kernel32.dll", "GetDiskFreeSpaceExA");
+int64_t DiskFreeBytes(const std::string& path) {
+    static auto* const freeSpaceEx =
+        BindProc<decltype(GetDiskFreeSpaceExA)>("kernel32.dll", "GetDiskFreeSpaceExA");
     if (freeSpaceEx) {
         ULARGE_INTEGER available, total, free;
         const std::string target = path.size() >= 3 ? path : DriveRoot(path, true);
-        return freeSpaceEx(target.c_str(), &available, &total, &free) ? static_cast<double>(available.QuadPart)
-                                                                      : -1.0;
+        if (!freeSpaceEx(target.c_str(), &available, &total, &free)) return -1;
+        // No drive holds 2^63 bytes; the cap only keeps the sign meaningful.
+        return available.QuadPart > static_cast<uint64_t>(INT64_MAX) ? INT64_MAX
+                                                                      : static_cast<int64_t>(available.QuadPart);
     }
     DWORD sectorsPerCluster, bytesPerSector, freeClusters, totalClusters;
     if (!GetDiskFreeSpaceA(DriveRoot(path, true).c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters,
                            &totalClusters))
-        return -1.0;
-    return static_cast<double>(sectorsPerCluster) * bytesPerSector * freeClusters;
+        return -1;
+    return static_cast<int64_t>(sectorsPerCluster) * bytesPerSector * freeClusters;
 }
 
 bool DeleteFiles(const std::string& mask, bool clearAttributes) {

@@ -41,7 +41,8 @@ bool AppendText(const std::string& fileName, const std::string& text, uint32_t f
 bool SetFileDate(HANDLE file, uint32_t fileDate);
 uint32_t FileDateOf(const std::string& fileName);
 
-double DiskFreeBytes(const std::string& path);
+// The bytes free for this user on the drive of path; -1 when unknown.
+int64_t DiskFreeBytes(const std::string& path);
 bool DeleteFiles(const std::string& mask, bool clearAttributes);
 bool DeleteTree(const std::string& folder, bool clearAttributes);
 // Writes and starts the batch file that deletes the running program once

@@ -13,8 +13,6 @@
 #include "base/text.h"
 #include "env/file_util_win.h"
 #include "env/folders.h"
-#include "ui/language_win.h"
-#include "ui/message_box_win.h"
 
 namespace rv {
 
@@ -64,6 +62,8 @@ const std::string& OriginExeCached() {
 
 class SystemRunTimeLookup : public RunTimeLookup {
 public:
+    explicit SystemRunTimeLookup(std::vector<std::string>& notFound) : notFound_(notFound) {}
+
     std::string RegistryValue(const std::string& key, const std::string& valueName) override {
         return ReadRegistryValue(key, valueName, "");
     }
@@ -80,12 +80,12 @@ public:
     // The setup stub sets neither hook nor reads the flag.
     void BeforeSearch() override {}
     void MarkMissing() override {}
-    void NotFound(const std::string& shownName) override {
-        ErrorBox(nullptr, LanguageStringArg("RunTimeDir_01", "RunTimeDir(<?>)<P><P>Not Found!", shownName));
-    }
+    void NotFound(const std::string& shownName) override { notFound_.push_back(shownName); }
     LeadBytePredicate LeadBytes() override { return IsLeadByte; }
 
 private:
+    std::vector<std::string>& notFound_;
+
     static int DriveType(char letter) {
         const std::string root = std::string(1, letter) + ":\\";
         return static_cast<int>(GetDriveTypeA(root.c_str()));
@@ -187,67 +187,72 @@ std::string ShellFolders::AllUsersDir(bool withBackslash) const {
                          withBackslash);
 }
 
-std::string ShellFolders::UserAppDataDir(bool withBackslash) const {
-    return WithBackslash(
-        FirstExisting({api_.folderPath(kAppData), ProfilesDir(true) + "Application Data"}, FolderExists),
-        withBackslash);
+namespace {
+
+// The folders the fallbacks of the shell folders are named under.
+enum class Base { Profiles, Windows, User, AllUsers };
+
+// How a shell folder is found: the shell's answer for the identifier (from
+// SHGetSpecialFolderPathA when `special`, else SHGetFolderPathA), then each
+// fallback, a name under a base folder; the last is taken untested.
+struct ShellFolderRule {
+    ShellFolder folder;
+    int id;
+    bool special;
+    struct Fallback {
+        Base base;
+        const char* name;  // none: no second fallback
+    } fallbacks[2];
+};
+
+using F = ShellFolder;
+constexpr ShellFolderRule kShellFolderRules[] = {
+    {F::UserAppData, kAppData, false, {{Base::Profiles, "Application Data"}, {}}},
+    {F::UserLocalAppData, kLocalAppData, false, {{Base::Profiles, "Application Data"}, {}}},
+    {F::AllUsersAppData, kCommonAppData, false, {{Base::Windows, "Application Data"}, {}}},
+    {F::MyDocuments, kPersonal, false, {{Base::Profiles, "My Documents"}, {}}},
+    {F::AllUsersDocuments, kCommonDocuments, false, {{Base::Windows, "Documents"}, {}}},
+    {F::UserStartMenu, CSIDL_STARTMENU, true, {{Base::User, "Start Menu"}, {Base::AllUsers, "Start Menu"}}},
+    {F::AllUsersStartMenu, CSIDL_COMMON_STARTMENU, true, {{Base::AllUsers, "Start Menu"}, {}}},
+    {F::UserDesktop, CSIDL_DESKTOPDIRECTORY, true, {{Base::User, "Desktop"}, {Base::AllUsers, "Desktop"}}},
+    {F::AllUsersDesktop, CSIDL_COMMON_DESKTOPDIRECTORY, true, {{Base::AllUsers, "Desktop"}, {}}},
+};
+
+std::string FallbackPath(const ShellFolders& shell, const ShellFolderRule::Fallback& fallback) {
+    switch (fallback.base) {
+        case Base::Profiles: return shell.ProfilesDir(true) + fallback.name;
+        case Base::Windows: return WindowsDir(true) + fallback.name;
+        case Base::User: return Under(shell.UserDir(false), fallback.name);
+        case Base::AllUsers: return Under(shell.AllUsersDir(false), fallback.name);
+    }
+    return std::string();
 }
 
-std::string ShellFolders::UserLocalAppDataDir(bool withBackslash) const {
-    return WithBackslash(
-        FirstExisting({api_.folderPath(kLocalAppData), ProfilesDir(true) + "Application Data"}, FolderExists),
-        withBackslash);
+}  // namespace
+
+std::string ShellFolders::Dir(ShellFolder folder, bool withBackslash) const {
+    for (const ShellFolderRule& rule : kShellFolderRules) {
+        if (rule.folder != folder) continue;
+        const std::string shell = rule.special ? api_.specialPath(rule.id) : api_.folderPath(rule.id);
+        const std::string first = FallbackPath(*this, rule.fallbacks[0]);
+        const std::string found =
+            rule.fallbacks[1].name
+                ? FirstExisting({shell, first, FallbackPath(*this, rule.fallbacks[1])}, FolderExists)
+                : FirstExisting({shell, first}, FolderExists);
+        return WithBackslash(found, withBackslash);
+    }
+    return std::string();
 }
 
-std::string ShellFolders::AllUsersAppDataDir(bool withBackslash) const {
-    return WithBackslash(
-        FirstExisting({api_.folderPath(kCommonAppData), WindowsDir(true) + "Application Data"}, FolderExists),
-        withBackslash);
+std::string RunTimeFolders::Get(int n) {
+    SystemRunTimeLookup lookup(notFound_);
+    return slots_.Get(n, lookup);
 }
 
-std::string ShellFolders::MyDocumentsDir(bool withBackslash) const {
-    return WithBackslash(FirstExisting({api_.folderPath(kPersonal), ProfilesDir(true) + "My Documents"}, FolderExists),
-                         withBackslash);
-}
-
-std::string ShellFolders::AllUsersDocumentsDir(bool withBackslash) const {
-    return WithBackslash(
-        FirstExisting({api_.folderPath(kCommonDocuments), WindowsDir(true) + "Documents"}, FolderExists),
-        withBackslash);
-}
-
-std::string ShellFolders::UserStartMenuDir(bool withBackslash) const {
-    return WithBackslash(FirstExisting({api_.specialPath(CSIDL_STARTMENU), Under(UserDir(false), "Start Menu"),
-                                        Under(AllUsersDir(false), "Start Menu")},
-                                       FolderExists),
-                         withBackslash);
-}
-
-std::string ShellFolders::AllUsersStartMenuDir(bool withBackslash) const {
-    return WithBackslash(
-        FirstExisting({api_.specialPath(CSIDL_COMMON_STARTMENU), Under(AllUsersDir(false), "Start Menu")},
-                      FolderExists),
-        withBackslash);
-}
-
-std::string ShellFolders::UserDesktopDir(bool withBackslash) const {
-    return WithBackslash(FirstExisting({api_.specialPath(CSIDL_DESKTOPDIRECTORY), Under(UserDir(false), "Desktop"),
-                                        Under(AllUsersDir(false), "Desktop")},
-                                       FolderExists),
-                         withBackslash);
-}
-
-std::string ShellFolders::AllUsersDesktopDir(bool withBackslash) const {
-    return WithBackslash(
-        FirstExisting({api_.specialPath(CSIDL_COMMON_DESKTOPDIRECTORY), Under(AllUsersDir(false), "Desktop")},
-                      FolderExists),
-        withBackslash);
-}
-
-std::string GetRunTimeDir(int n) {
-    static RunTimeSlots slots;
-    SystemRunTimeLookup lookup;
-    return slots.Get(n, lookup);
+std::vector<std::string> RunTimeFolders::TakeNotFound() {
+    std::vector<std::string> names;
+    names.swap(notFound_);
+    return names;
 }
 
 }  // namespace rv

@@ -5,6 +5,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "env/folders.h"
 
 namespace rv {
 
@@ -25,6 +28,20 @@ std::string ProgramFilesDir();
 std::string CommonFilesDir();
 std::string StartMenuDir();
 
+// The shell folders that follow one rule: the shell's own answer, else
+// the fallbacks in order (see the table in the .cpp).
+enum class ShellFolder {
+    UserAppData,
+    UserLocalAppData,
+    AllUsersAppData,
+    MyDocuments,
+    AllUsersDocuments,
+    UserStartMenu,
+    AllUsersStartMenu,
+    UserDesktop,
+    AllUsersDesktop,
+};
+
 // The shell folders, each with its fallback chain.
 class ShellFolders {
 public:
@@ -33,22 +50,30 @@ public:
     std::string UserDir(bool withBackslash) const;
     std::string DocumentsAndSettingsDir(bool withBackslash) const;
     std::string AllUsersDir(bool withBackslash) const;
-    std::string UserAppDataDir(bool withBackslash) const;
-    std::string UserLocalAppDataDir(bool withBackslash) const;
-    std::string AllUsersAppDataDir(bool withBackslash) const;
-    std::string MyDocumentsDir(bool withBackslash) const;
-    std::string AllUsersDocumentsDir(bool withBackslash) const;
-    std::string UserStartMenuDir(bool withBackslash) const;
-    std::string AllUsersStartMenuDir(bool withBackslash) const;
-    std::string UserDesktopDir(bool withBackslash) const;
-    std::string AllUsersDesktopDir(bool withBackslash) const;
+    std::string Dir(ShellFolder folder, bool withBackslash) const;
 
 private:
     ShellFolderApi api_;
 };
 
-// Run-time folder n (1 to 8). The setup stub loads no definitions, so
-// every one is empty there.
-std::string GetRunTimeDir(int n);
+// Run-time folders 1 to 8 of a run, each resolved on first use. The setup
+// stub loads no definitions, so every one is empty there. A folder not
+// found whose definition asks to tell the user is only noted here: env
+// shows nothing, the caller above shows the names it takes.
+class RunTimeFolders {
+public:
+    RunTimeFolders() = default;
+    RunTimeFolders(const RunTimeFolders&) = delete;
+    RunTimeFolders& operator=(const RunTimeFolders&) = delete;
+
+    void Define(int n, const std::string& definition) { slots_.Define(n, definition); }
+    std::string Get(int n);
+    // The names noted since the last call, in the order the lookups ran.
+    std::vector<std::string> TakeNotFound();
+
+private:
+    RunTimeSlots slots_;
+    std::vector<std::string> notFound_;
+};
 
 }  // namespace rv

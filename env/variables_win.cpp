@@ -14,13 +14,6 @@ namespace rv {
 
 namespace {
 
-// The setup stub hands in only the install folders; the exit code, the
-// user table and the service list stay empty.
-VariableSlots& Slots() {
-    static VariableSlots slots;
-    return slots;
-}
-
 std::string LocaleText(LCTYPE item, const std::string& fallback) {
     char buffer[80];
     const int n = GetLocaleInfoA(LOCALE_USER_DEFAULT, item, buffer, sizeof buffer);
@@ -29,6 +22,8 @@ std::string LocaleText(LCTYPE item, const std::string& fallback) {
 
 class SystemVariables : public VariableSource {
 public:
+    explicit SystemVariables(RunTimeFolders& runTime) : runTime_(runTime) {}
+
     std::string LoggedUserName() override { return UserName(); }
     std::string RegisteredOwner() override { return rv::RegisteredOwner(); }
     std::string RegisteredOrganization() override { return rv::RegisteredOrganization(); }
@@ -46,7 +41,7 @@ public:
     }
 
     std::string Folder(SystemFolder folder) override;
-    std::string RunTimeFolder(int n) override { return GetRunTimeDir(n); }
+    std::string RunTimeFolder(int n) override { return runTime_.Get(n); }
 
     // A path the system cannot make absolute stays as it was.
     std::string FullPath(const std::string& path) override {
@@ -58,6 +53,9 @@ public:
     LeadBytePredicate LeadBytes() override { return IsLeadByte; }
 
 private:
+    std::string Shell(ShellFolder folder) const { return shell_.Dir(folder, false); }
+
+    RunTimeFolders& runTime_;
     const ShellFolders shell_;
 };
 
@@ -74,39 +72,42 @@ std::string SystemVariables::Folder(SystemFolder folder) {
         case SystemFolder::Origin: return OriginDir();
         case SystemFolder::Temp: return TempDir(false);
         case SystemFolder::User: return shell_.UserDir(false);
-        case SystemFolder::UserAppData: return shell_.UserAppDataDir(false);
-        case SystemFolder::UserLocalAppData: return shell_.UserLocalAppDataDir(false);
-        case SystemFolder::MyDocuments: return shell_.MyDocumentsDir(false);
-        case SystemFolder::UserStartMenu: return shell_.UserStartMenuDir(false);
-        case SystemFolder::UserDesktop: return shell_.UserDesktopDir(false);
+        case SystemFolder::UserAppData: return Shell(ShellFolder::UserAppData);
+        case SystemFolder::UserLocalAppData: return Shell(ShellFolder::UserLocalAppData);
+        case SystemFolder::MyDocuments: return Shell(ShellFolder::MyDocuments);
+        case SystemFolder::UserStartMenu: return Shell(ShellFolder::UserStartMenu);
+        case SystemFolder::UserDesktop: return Shell(ShellFolder::UserDesktop);
         case SystemFolder::DocumentsAndSettings: return shell_.DocumentsAndSettingsDir(false);
         case SystemFolder::AllUsers: return shell_.AllUsersDir(false);
-        case SystemFolder::AllUsersAppData: return shell_.AllUsersAppDataDir(false);
-        case SystemFolder::AllUsersDocuments: return shell_.AllUsersDocumentsDir(false);
-        case SystemFolder::AllUsersStartMenu: return shell_.AllUsersStartMenuDir(false);
-        case SystemFolder::AllUsersDesktop: return shell_.AllUsersDesktopDir(false);
+        case SystemFolder::AllUsersAppData: return Shell(ShellFolder::AllUsersAppData);
+        case SystemFolder::AllUsersDocuments: return Shell(ShellFolder::AllUsersDocuments);
+        case SystemFolder::AllUsersStartMenu: return Shell(ShellFolder::AllUsersStartMenu);
+        case SystemFolder::AllUsersDesktop: return Shell(ShellFolder::AllUsersDesktop);
     }
     return std::string();
 }
 
 }  // namespace
 
-void SetInstallFolders(const std::string& installDir, const std::string& commonDir, const std::string& auxDir) {
-    VariableSlots& slots = Slots();
-    slots.installDir = installDir;
-    slots.commonDir = commonDir;
-    slots.auxDir = auxDir;
+void RunVariables::SetInstallFolders(const std::string& installDir, const std::string& commonDir,
+                                     const std::string& auxDir) {
+    slots_.installDir = installDir;
+    slots_.commonDir = commonDir;
+    slots_.auxDir = auxDir;
 }
 
-std::string ExpandVariables(const std::string& text, const std::string& separator, bool normalizeDots,
-                            bool useUserTable, bool expandFolders) {
+Expansion RunVariables::Expand(const std::string& text, const std::string& separator, bool normalizeDots,
+                               bool useUserTable, bool expandFolders) {
     ExpandOptions options;
     options.separator = separator;
     options.normalizeDots = normalizeDots;
     options.useUserTable = useUserTable;
     options.expandFolders = expandFolders;
-    SystemVariables system;
-    return ExpandVariablesWith(text, options, Slots(), system);
+    SystemVariables system(runTime_);
+    Expansion expansion;
+    expansion.text = ExpandVariablesWith(text, options, slots_, system);
+    expansion.foldersNotFound = runTime_.TakeNotFound();
+    return expansion;
 }
 
 }  // namespace rv

@@ -14,9 +14,10 @@ namespace rv {
 
 namespace {
 
-bool AskToDownload(const TGFileInfo& own) {
+bool AskToDownload(const RunContext& ctx) {
+    const TGFileInfo& own = ctx.package;
     const std::string question = DownloadQuestion(own.Text("s11"), own.InternetItem(internet_item::kSize));
-    return ConfirmYesNo(nullptr, question, own.Text("Confirm"), own.Charset(), own.Text("BtnText"));
+    return ConfirmYesNo(ctx.boxes, nullptr, question, own.Text("Confirm"), own.Charset(), own.Text("BtnText"));
 }
 
 // The question, the connection test and the download into target; the
@@ -25,7 +26,7 @@ std::string FetchSetupFile(RunContext& ctx, StatusDisplay& display, bool hidden,
                            const std::string& target) {
     const TGFileInfo& own = ctx.package;
     display.SetStatusText(own.Text("s10"), own.FontName(), own.Charset(), own.FontSize());
-    const bool declined = own.ConfirmDownload() && !hidden && !AskToDownload(own);
+    const bool declined = own.ConfirmDownload() && !hidden && !AskToDownload(ctx);
     std::string error = PreDownloadError(declined, InternetConnected(), own.Text("s12"));
     ctx.downloadCancel = false;
     if (!error.empty()) return error;
@@ -66,7 +67,8 @@ DriverResult RunInternetSetup(RunContext& ctx, StatusDisplay& display, const std
         result.outcome = SetupOutcome::Declined;
     // A file beside the stub is the user's; only a download is removed.
     if (downloaded) DeleteFileA(target.c_str());
-    if (ShowsErrorBox(error)) ErrorBox(nullptr, error, own.Text("Error"), own.Charset(), own.Text("BtnText"));
+    if (ShowsErrorBox(error))
+        ErrorBox(ctx.boxes, nullptr, error, own.Text("Error"), own.Charset(), own.Text("BtnText"));
     return result;
 }
 

@@ -58,13 +58,13 @@ public:
 
 private:
     // Writes a test file on the drive: a drive that takes none counts 0.
-    static double ProbeFreeSpace(char letter) {
+    static int64_t ProbeFreeSpace(char letter) {
         std::string folder = std::string(1, letter) + ":\\TEMP";
         if (FolderExists(folder)) folder += "\\TEMP" + RandomNumberText(10000, 100000);
         CreateFolderTree(folder);
         const std::string test = folder + "\\~aa.tmp";
         WriteFileData(test, "aa", 0, false, nullptr);
-        const double free = FileExists(test) ? DiskFreeBytes(folder) : 0.0;
+        const int64_t free = FileExists(test) ? DiskFreeBytes(folder) : 0;
         DeleteTree(folder, true);
         return free;
     }
@@ -72,14 +72,16 @@ private:
     std::string path_;
 };
 
-bool AskBeforeExtracting(const std::string& folder, const TGFileInfo& package) {
+bool AskBeforeExtracting(const BoxSettings& boxes, const std::string& folder, const TGFileInfo& package) {
     const std::string drive = std::string(1, UpperAscii(folder.empty() ? 'C' : folder[0])) + ":";
     const SpaceTexts texts{package.Text("s2"), package.Text("s3"), package.Text("s4"), package.Text("s5"),
                            package.Text("s6")};
     const std::string question = FreeSpaceQuestion(package.Flag(kFlagAlwaysShowTempNotice),
-                                                   package.RequiredSpace(folder), DiskFreeBytes(folder), drive, texts);
+                                                   package.RequiredSpace(folder),
+                                                   static_cast<double>(DiskFreeBytes(folder)), drive, texts);
     if (question.empty()) return true;
-    return ConfirmYesNo(nullptr, question, package.Text("Confirm"), package.Charset(), package.Text("BtnText"));
+    return ConfirmYesNo(boxes, nullptr, question, package.Text("Confirm"), package.Charset(),
+                        package.Text("BtnText"));
 }
 
 SetupOutcome OutcomeOf(const ExtractionResult& x) {
@@ -93,10 +95,10 @@ SetupOutcome OutcomeOf(const ExtractionResult& x) {
     return x.setupCommand.empty() ? SetupOutcome::NotStarted : SetupOutcome::Ran;
 }
 
-void ReportDamage(const ExtractionResult& x, const TGFileInfo& package) {
+void ReportDamage(const BoxSettings& boxes, const ExtractionResult& x, const TGFileInfo& package) {
     std::string text = package.Text("s7");
     if (x.failure == ExtractionFailure::Damaged) text += "<P><P>" + x.damage;
-    ErrorBox(nullptr, text, package.Text("Error"), package.Charset(), package.Text("BtnText"));
+    ErrorBox(boxes, nullptr, text, package.Text("Error"), package.Charset(), package.Text("BtnText"));
 }
 
 void DeleteCleanUpFiles(const RunContext& ctx) {
@@ -157,7 +159,8 @@ void WaitForProcess(HANDLE process) {
 }
 
 DriverResult RunExtractionDriver(RunContext& ctx, StatusDisplay& display, const DriverInputs& in) {
-    const TGFileInfo package(in.packagePath);
+    // A volume of the run speaks the run's language.
+    const TGFileInfo package(in.packagePath, ctx.package.language());
     display.ShowActivityBar(package.Flag(kFlagShowActivityBar));
     display.SetStatusText(package.Text("s1"), package.FontName(), package.Charset(), package.FontSize());
     std::string destination = in.destination;
@@ -165,7 +168,7 @@ DriverResult RunExtractionDriver(RunContext& ctx, StatusDisplay& display, const 
     if (!SpaceFits(destination, package) && alternative.Make()) destination = alternative.path();
     StdOutLine("========= ForegroundOp=" + BoolText(in.foreground) + " ==========");
     DriverResult result;
-    if (in.foreground && !AskBeforeExtracting(destination, package)) {
+    if (in.foreground && !AskBeforeExtracting(ctx.boxes, destination, package)) {
         result.outcome = SetupOutcome::Declined;
         return result;
     }
@@ -174,7 +177,7 @@ DriverResult RunExtractionDriver(RunContext& ctx, StatusDisplay& display, const 
     if (in.foreground) display.Show(true);
     WaitPumping(1000, 0);
     const bool alwaysPrompt = ReadRegistryValue(kSpanDiskKey, "ForcePrompt", "0") == "1";
-    Win32ExtractionHost host(prompt, display);
+    Win32ExtractionHost host(prompt, display, ctx.boxes);
     const ExtractionResult x =
         ExtractPackage(ExtractionInputs{in.packagePath, destination, in.updateProgramName, alwaysPrompt}, host);
     WaitPumping(1000, 0);
@@ -183,7 +186,7 @@ DriverResult RunExtractionDriver(RunContext& ctx, StatusDisplay& display, const 
     if (result.outcome == SetupOutcome::Ran && !ctx.downloadCancel)
         result = Launch(ctx, display, in, destination, x.setupCommand);
     else if (result.outcome == SetupOutcome::Damaged)
-        ReportDamage(x, package);
+        ReportDamage(ctx.boxes, x, package);
     return result;
 }
 

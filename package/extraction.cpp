@@ -69,7 +69,7 @@ private:
                                     " Bytes<P>" + "  File Size:  <T>" +
                                     IntText(static_cast<long long>(host_.FileSize(target_))) +
                                     " Bytes<P>" + "  Bytes Free: <T>" +
-                                    IntText(static_cast<long long>(host_.FreeBytes(target_))) + " Bytes";
+                                    IntText(host_.FreeBytes(target_)) + " Bytes";
         host_.ShowError(target_ + "<P><P>Unable to save Extracted File!<P><P>" + details);
     }
 

@@ -45,7 +45,7 @@ public:
     // The system's text for the last failed call, and the free bytes of a
     // file's drive, for error details.
     virtual std::string LastErrorText() = 0;
-    virtual double FreeBytes(const std::string& path) = 0;
+    virtual int64_t FreeBytes(const std::string& path) = 0;  // -1 when unknown
     virtual void Trace(const std::string& line) = 0;
     virtual uint64_t TickMs() = 0;
 };

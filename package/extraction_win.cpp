@@ -72,20 +72,20 @@ void Win32ExtractionHost::Progress(int kind, uint32_t count) {
 
 void Win32ExtractionHost::Pump() { PumpMessages(0); }
 void Win32ExtractionHost::Wait(unsigned ms) { WaitPumping(ms, 0); }
-void Win32ExtractionHost::EnableAutoPlayCancel() { rv::EnableAutoPlayCancel(true); }
+void Win32ExtractionHost::EnableAutoPlayCancel() { boxes_.EnableAutoPlayCancel(true); }
 void Win32ExtractionHost::EjectMedium(const std::string& path) { EjectCD(path); }
 
 bool Win32ExtractionHost::AskForDisk(int volume) {
-    return ConfirmOkCancel(nullptr, ReplaceAll(prompt_.text, "<DISK_NUM>", IntText(volume), false), prompt_.caption,
-                           prompt_.charset, prompt_.buttons);
+    return ConfirmOkCancel(boxes_, nullptr, ReplaceAll(prompt_.text, "<DISK_NUM>", IntText(volume), false),
+                           prompt_.caption, prompt_.charset, prompt_.buttons);
 }
 
 void Win32ExtractionHost::ShowError(const std::string& markup) {
-    ErrorBox(nullptr, markup, prompt_.errorCaption, prompt_.charset, prompt_.buttons);
+    ErrorBox(boxes_, nullptr, markup, prompt_.errorCaption, prompt_.charset, prompt_.buttons);
 }
 
 std::string Win32ExtractionHost::LastErrorText() { return rv::LastErrorText(); }
-double Win32ExtractionHost::FreeBytes(const std::string& path) { return DiskFreeBytes(path); }
+int64_t Win32ExtractionHost::FreeBytes(const std::string& path) { return DiskFreeBytes(path); }
 void Win32ExtractionHost::Trace(const std::string& line) { line.empty() ? StdOutRaw("") : StdOutLine(" " + line); }
 uint64_t Win32ExtractionHost::TickMs() { return GetTickCount(); }
 

@@ -6,6 +6,7 @@
 #include "base/system_win.h"
 #include "package/extraction.h"
 #include "package/status_display_win.h"
+#include "ui/message_box_win.h"
 
 namespace rv {
 
@@ -19,7 +20,8 @@ struct DiskPrompt {
 
 class Win32ExtractionHost final : public ExtractionHost {
 public:
-    Win32ExtractionHost(DiskPrompt prompt, StatusDisplay& display) : prompt_(std::move(prompt)), display_(display) {}
+    Win32ExtractionHost(DiskPrompt prompt, StatusDisplay& display, BoxSettings& boxes)
+        : prompt_(std::move(prompt)), display_(display), boxes_(boxes) {}
 
     bool FileExists(const std::string& path) override;
     uint64_t FileSize(const std::string& path) override;
@@ -37,13 +39,14 @@ public:
     bool AskForDisk(int volume) override;
     void ShowError(const std::string& markup) override;
     std::string LastErrorText() override;
-    double FreeBytes(const std::string& path) override;
+    int64_t FreeBytes(const std::string& path) override;
     void Trace(const std::string& line) override;
     uint64_t TickMs() override;
 
 private:
     DiskPrompt prompt_;
     StatusDisplay& display_;
+    BoxSettings& boxes_;
 };
 
 }  // namespace rv

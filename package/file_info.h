@@ -9,9 +9,35 @@
 
 namespace rv {
 
+// The language section a run speaks: chosen by the first reader that is
+// asked, from its own language block and the system's language, and kept,
+// so that every volume and every dialog of a run speaks the same language.
+// The entry owns the one of the run; its readers share it.
+class LanguageChoice {
+public:
+    LanguageChoice() = default;
+    LanguageChoice(const LanguageChoice&) = delete;
+    LanguageChoice& operator=(const LanguageChoice&) = delete;
+
+    const std::string& Section(const std::string& languageBlock);
+
+private:
+    bool made_ = false;
+    std::string section_;
+};
+
 class TGFileInfo {
 public:
+    // A reader of its own, with a choice of its own (a token check asks no
+    // language string).
     explicit TGFileInfo(const std::string& path);
+    // A reader of the run, speaking the run's language.
+    TGFileInfo(const std::string& path, LanguageChoice& language);
+    TGFileInfo(const TGFileInfo&) = delete;
+    TGFileInfo& operator=(const TGFileInfo&) = delete;
+
+    // For further readers of the same run.
+    LanguageChoice& language() const { return *language_; }
 
     const std::string& path() const { return path_; }
     const PackageReader& package() const { return reader_; }
@@ -25,7 +51,7 @@ public:
     uint32_t FileCount() const { return trailer().recordCount; }
 
     // The value of key in the chosen language section, or the fallback. The
-    // section is chosen once per process, on the first lookup of any reader.
+    // section is chosen on the first lookup of any reader sharing the choice.
     std::string LanguageString(const std::string& key, const std::string& fallback) const;
     // The same with the built-in English text as the fallback.
     std::string Text(const std::string& key) const;
@@ -51,6 +77,8 @@ private:
 
     std::string path_;
     PackageReader reader_;
+    LanguageChoice ownLanguage_;
+    LanguageChoice* language_;
 };
 
 }  // namespace rv

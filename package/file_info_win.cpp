@@ -14,30 +14,22 @@ PackageReader ReadPackageAt(const std::string& path) {
     return PackageReader(src);
 }
 
-// One language section for the whole process: chosen by the first reader
-// that is asked, and kept, so that every volume and every dialog of a run
-// speaks the same language.
-struct LanguageChoice {
-    bool made = false;
-    std::string section;
-};
-LanguageChoice& ProcessLanguage() {
-    static LanguageChoice choice;
-    return choice;
-}
-
 }  // namespace
 
-TGFileInfo::TGFileInfo(const std::string& path) : path_(path), reader_(ReadPackageAt(path)) {}
-
-const std::string& TGFileInfo::Section() const {
-    LanguageChoice& choice = ProcessLanguage();
-    if (!choice.made) {
-        choice.section = ChooseLanguageSection(reader_.languageBlock(), SystemLanguageName());
-        choice.made = true;
+const std::string& LanguageChoice::Section(const std::string& languageBlock) {
+    if (!made_) {
+        section_ = ChooseLanguageSection(languageBlock, SystemLanguageName());
+        made_ = true;
     }
-    return choice.section;
+    return section_;
 }
+
+TGFileInfo::TGFileInfo(const std::string& path) : TGFileInfo(path, ownLanguage_) {}
+
+TGFileInfo::TGFileInfo(const std::string& path, LanguageChoice& language)
+    : path_(path), reader_(ReadPackageAt(path)), language_(&language) {}
+
+const std::string& TGFileInfo::Section() const { return language_->Section(reader_.languageBlock()); }
 
 std::string TGFileInfo::LanguageString(const std::string& key, const std::string& fallback) const {
     return SectionValue(Section(), key, fallback);

@@ -50,7 +50,7 @@ std::string SetupCommandLine(const LaunchInputs& in) {
 
 char PickAlternativeDrive(const std::vector<DriveCandidate>& drives, char tempDrive) {
     char best = 0;
-    double bestFree = -1;
+    int64_t bestFree = -1;
     for (const DriveCandidate& d : drives) {
         if (d.freeBytes > bestFree) {
             best = d.letter;

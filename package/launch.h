@@ -38,7 +38,7 @@ std::string SetupCommandLine(const LaunchInputs& in);
 // A fixed drive tried for the alternative temp folder.
 struct DriveCandidate {
     char letter;
-    double freeBytes;  // 0 when its test file could not be written
+    int64_t freeBytes;  // 0 when its test file could not be written, -1 when unknown
 };
 // The drive with the most free space (the earlier letter on a tie); 0 when
 // it is the temp drive itself or there is none.

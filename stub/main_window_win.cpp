@@ -10,7 +10,6 @@
 #include "env/file_util_win.h"
 #include "env/owner_link_win.h"
 #include "env/trace_win.h"
-#include "package/temp_folder_win.h"
 #include "stub/main_window.h"
 #include "stub/run_mode.h"
 #include "stub/setup_step_win.h"
@@ -69,7 +68,7 @@ bool OnClose(StubContext& ctx) {
 void OnDestroy(StubContext& ctx) {
     TraceLog(".. DestroyMainWindow() - Start");
     ctx.downloadCancel = true;
-    RemoveTempSetupFolder();
+    ctx.setupFolder.Remove();
     PostQuitMessage(0);
     ctx.windowDestroyed = true;
     TraceLog(".. DestroyMainWindow() - End");
@@ -109,7 +108,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case kMsgLocal: OnLocalMessage(window, ctx, wParam, lParam); return 0;
         case kMsgAgent: return AgentMessage(ctx, ctx.agent, static_cast<long long>(wParam), static_cast<long long>(lParam));
         default:
-            if (message != 0 && message == AutoPlayCancelMessage()) return 1;
+            if (message != 0 && message == ctx.boxes.AutoPlayCancelMessage()) return 1;
             break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -136,7 +135,7 @@ HWND CreateMainWindow(StubContext& ctx, MainWindowState& state) {
     const Box at = CenteredIn(Box{work.left, work.top, work.right - work.left, work.bottom - work.top},
                               kMainWindowWidth, kMainWindowHeight);
     state.ctx = &ctx;
-    SetMessageBoxFont(ctx.package.FontName(), ctx.package.FontSize(), ctx.package.Charset());
+    ctx.boxes.SetFont(ctx.package.FontName(), ctx.package.FontSize(), ctx.package.Charset());
     return CreateWindowExA(0, ctx.className.c_str(), ctx.package.Text("s0").c_str(), kMainWindowStyle, at.x, at.y,
                            at.width, at.height, nullptr, nullptr, GetModuleHandleA(nullptr), &state);
 }

@@ -5,7 +5,6 @@
 #include "env/file_util_win.h"
 #include "net/internet_setup_win.h"
 #include "package/driver_win.h"
-#include "package/temp_folder_win.h"
 
 namespace rv {
 
@@ -15,10 +14,10 @@ bool HiddenRun(const StubContext& ctx) {
     return SwitchPresentIn(ctx.commandTail, "/hide") || ctx.package.UpdateItem(update_item::kBackground) == "1";
 }
 
-DriverInputs OrdinaryPackage(const StubContext& ctx) {
+DriverInputs OrdinaryPackage(StubContext& ctx) {
     const TGFileInfo& own = ctx.package;
     DriverInputs in;
-    in.destination = TempSetupFolder();
+    in.destination = ctx.setupFolder.Path();
     const std::string firstVolume = SwitchValueIn(ctx.commandTail, "/SpanDiskFName1=");
     in.packagePath = firstVolume.empty() ? ctx.ownPath : firstVolume;
     in.updateProgramName = own.WriteAgent() ? own.UpdateItem(update_item::kProgramName) : std::string();
@@ -32,7 +31,7 @@ DriverInputs OrdinaryPackage(const StubContext& ctx) {
 // download unless the package always downloads.
 DriverResult InternetPackage(StubContext& ctx, StatusDisplay& display) {
     const TGFileInfo& own = ctx.package;
-    const std::string folder = TempSetupFolder();
+    const std::string folder = ctx.setupFolder.Path();
     const std::string agentName = own.WriteAgent() ? own.UpdateItem(update_item::kProgramName) : std::string();
     if (!agentName.empty()) {
         CreateFolderTree(folder);
@@ -53,7 +52,7 @@ void RunSetupStartupStep(StubContext& ctx, StatusDisplay& display) {
     const DriverResult result = ctx.package.InternetSetup() ? InternetPackage(ctx, display)
                                                             : RunExtractionDriver(ctx, display, OrdinaryPackage(ctx));
     ctx.exitCode = ExitCodeFor(result.outcome, result.exitCode);
-    RemoveTempSetupFolder();
+    ctx.setupFolder.Remove();
     PostQuitMessage(0);
 }
 

@@ -13,7 +13,6 @@
 #include "env/file_util_win.h"
 #include "env/trace_win.h"
 #include "package/file_info.h"
-#include "package/temp_folder_win.h"
 #include "proc/process_win.h"
 #include "stub/main_window_win.h"
 #include "stub/run_mode.h"
@@ -103,11 +102,11 @@ bool ForwardRequests(const StubContext& ctx, bool copyWasRunning) {
     return posted;
 }
 
-void RestartFromCopy(const StubContext& ctx) {
-    const std::string copy = WithBackslash(TempSetupFolder(), true) + "Y_" + FileNameOf(ctx.ownPath);
+void RestartFromCopy(StubContext& ctx) {
+    const std::string copy = WithBackslash(ctx.setupFolder.Path(), true) + "Y_" + FileNameOf(ctx.ownPath);
     CopyFileA(ctx.ownPath.c_str(), copy.c_str(), FALSE);
     // The copy runs from the folder and removes it when it ends.
-    KeepTempSetupFolder();
+    ctx.setupFolder.Keep();
     StartProgram(SpannedRestartCommand(copy, ctx.ownPath, ctx.commandTail), SW_HIDE);
 }
 
@@ -147,18 +146,21 @@ void DoRunStubWin(StubContext& ctx) {
 }
 
 int RunStub() {
+    // First: every line of the run, the framing included, goes through it.
+    Trace trace;
     const std::string commandLine = ProcessCommandLine();
     StdOutLine(" ==== STUB START ====> " + commandLine + "<");
     int exitCode = 0;
     {
-        const TGFileInfo self(ProgramFile());
+        LanguageChoice language;
+        const TGFileInfo self(ProgramFile(), language);
         StubContext ctx(self);
         ctx.ownPath = ProgramFile();
         ctx.commandLine = commandLine;
         ctx.commandTail = CommandTail();
-        SetTraceLogging(self.IsAutoUpdateProgram() && self.Flag(kFlagDebugTrace));
+        trace.SetLogging(self.IsAutoUpdateProgram() && self.Flag(kFlagDebugTrace));
         const bool agentCopy = EvaluateModeTests(ModeInputs(ctx)).agentCopy;
-        if (agentCopy) SetTracePrefix(" X ");
+        if (agentCopy) trace.SetPrefix(" X ");
         TraceLog("");
         TraceLog("");
         TraceLog("=== START === " + ctx.ownPath);

@@ -6,6 +6,7 @@
 
 #include "base/handle_win.h"
 #include "base/window_win.h"
+#include "ui/language_win.h"
 #include "ui/rich_box_win.h"
 
 namespace rv {
@@ -19,18 +20,6 @@ constexpr DWORD kBoxExStyle = WS_EX_DLGMODALFRAME | WS_EX_TOPMOST;
 constexpr DWORD kBoxStyle = WS_VISIBLE | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kTextStyle = WS_CHILD | WS_VISIBLE | ES_WANTRETURN | ES_READONLY | ES_MULTILINE;
 constexpr DWORD kAfterBoxMs = 100;
-
-struct BoxSettings {
-    std::string fontName = kDefaultFontName;
-    int fontSize = kDefaultFontSize;
-    int charset = DEFAULT_CHARSET;
-    UINT autoPlayMessage = 0;
-};
-
-BoxSettings& Settings() {
-    static BoxSettings settings;
-    return settings;
-}
 
 // Loaded at the first box and kept until the program ends; 0 when the
 // library is missing, and the boxes then show no text.
@@ -57,8 +46,8 @@ void Fill(HDC dc, const Rect& area, HBRUSH brush) {
 
 class MarkupBox {
 public:
-    MarkupBox(int timeoutMs, uint32_t style, const std::string& labels)
-        : timeoutMs_(timeoutMs), style_(style), buttons_(ButtonsOf(style, labels)) {}
+    MarkupBox(const BoxSettings& settings, int timeoutMs, uint32_t style, const std::string& labels)
+        : settings_(settings), timeoutMs_(timeoutMs), style_(style), buttons_(ButtonsOf(style, labels)) {}
     MarkupBox(const MarkupBox&) = delete;
     MarkupBox& operator=(const MarkupBox&) = delete;
 
@@ -90,6 +79,7 @@ private:
     void FocusButton(int index);
     void Choose(int index);
 
+    const BoxSettings& settings_;
     const int timeoutMs_;
     const uint32_t style_;
     const std::vector<BoxButton> buttons_;
@@ -109,10 +99,9 @@ int MarkupBox::Run(HWND owner, const std::string& markup, const std::string& cap
     LoadRichEditOnce();
     disabled_ = GetActiveWindow();
     if (disabled_) EnableWindow(disabled_, FALSE);
-    const BoxSettings& settings = Settings();
-    font_.reset(CreateFontA(-PointsToPixels(settings.fontSize), 0, 0, 0, 0, FALSE, FALSE, FALSE,
-                            static_cast<BYTE>(settings.charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                            DEFAULT_QUALITY, FF_SWISS, settings.fontName.c_str()));
+    font_.reset(CreateFontA(-PointsToPixels(settings_.fontSize()), 0, 0, 0, 0, FALSE, FALSE, FALSE,
+                            static_cast<BYTE>(settings_.charset()), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                            DEFAULT_QUALITY, FF_SWISS, settings_.fontName().c_str()));
     // This showing's own reference: the box works even when the one kept for
     // the run is given back first at program end.
     const Library richEdit(LoadLibraryA(kRichEditLibrary));
@@ -132,7 +121,7 @@ int MarkupBox::Run(HWND owner, const std::string& markup, const std::string& cap
 }
 
 LRESULT MarkupBox::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
-    const UINT autoPlay = Settings().autoPlayMessage;
+    const UINT autoPlay = settings_.AutoPlayCancelMessage();
     if (autoPlay != 0 && msg == autoPlay) return 1;
     switch (msg) {
         case WM_CREATE:
@@ -236,7 +225,7 @@ MarkupBox::Measurement MarkupBox::MeasureText(const std::string& text) {
         GetTextExtentPoint32A(dc.get(), line.data(), static_cast<int>(line.size()), &extent);
         extents.push_back(extent.cx);
     }
-    const int lineHeight = LineHeight(metrics.tmHeight, metrics.tmExternalLeading, Settings().fontName);
+    const int lineHeight = LineHeight(metrics.tmHeight, metrics.tmExternalLeading, settings_.fontName());
     return {TextBlockSize(extents, lineHeight), lineHeight};
 }
 
@@ -340,55 +329,60 @@ void MarkupBox::Choose(int index) {
 
 }  // namespace
 
-void ErrorBox(HWND owner, const std::string& text, const std::string& caption, int charset,
-              const std::string& buttons) {
-    MarkupMessageBox(owner, text, CaptionOrDefault(caption, kCaptionError), 0, kStyleError, charset, buttons);
+void BoxSettings::SetFont(const std::string& fontName, int fontSize, int charset) {
+    fontName_ = fontName;
+    charset_ = charset;
+    if (fontSize != 0) fontSize_ = fontSize;
 }
 
-void WarningBox(HWND owner, const std::string& text, const std::string& caption, int timeoutMs, int charset,
-                const std::string& buttons) {
-    MarkupMessageBox(owner, text, CaptionOrDefault(caption, kCaptionAttention), timeoutMs, kStyleWarning, charset,
+void BoxSettings::EnableAutoPlayCancel(bool on) {
+    autoPlayMessage_ = on ? RegisterWindowMessageA("QueryCancelAutoPlay") : 0;
+}
+
+void ErrorBox(const BoxSettings& settings, HWND owner, const std::string& text, const std::string& caption,
+              int charset, const std::string& buttons) {
+    MarkupMessageBox(settings, owner, text, CaptionOrDefault(caption, kCaptionError), 0, kStyleError, charset,
                      buttons);
 }
 
-bool ConfirmYesNo(HWND owner, const std::string& text, const std::string& caption, int charset,
-                  const std::string& buttons) {
-    return MarkupMessageBox(owner, text, CaptionOrDefault(caption, kCaptionConfirm), 0, kStyleYesNo, charset,
-                            buttons) == kButtonYes;
+void WarningBox(const BoxSettings& settings, HWND owner, const std::string& text, const std::string& caption,
+                int timeoutMs, int charset, const std::string& buttons) {
+    MarkupMessageBox(settings, owner, text, CaptionOrDefault(caption, kCaptionAttention), timeoutMs, kStyleWarning,
+                     charset, buttons);
 }
 
-bool ConfirmOkCancel(HWND owner, const std::string& text, const std::string& caption, int charset,
-                     const std::string& buttons) {
-    return MarkupMessageBox(owner, text, CaptionOrDefault(caption, kCaptionConfirm), 0, kStyleOkCancel, charset,
-                            buttons) == kButtonOk;
+bool ConfirmYesNo(const BoxSettings& settings, HWND owner, const std::string& text, const std::string& caption,
+                  int charset, const std::string& buttons) {
+    return MarkupMessageBox(settings, owner, text, CaptionOrDefault(caption, kCaptionConfirm), 0, kStyleYesNo,
+                            charset, buttons) == kButtonYes;
 }
 
-int MarkupMessageBox(HWND owner, const std::string& text, const std::string& caption, int timeoutMs, uint32_t style,
+bool ConfirmOkCancel(const BoxSettings& settings, HWND owner, const std::string& text, const std::string& caption,
                      int charset, const std::string& buttons) {
+    return MarkupMessageBox(settings, owner, text, CaptionOrDefault(caption, kCaptionConfirm), 0, kStyleOkCancel,
+                            charset, buttons) == kButtonOk;
+}
+
+int MarkupMessageBox(const BoxSettings& settings, HWND owner, const std::string& text, const std::string& caption,
+                     int timeoutMs, uint32_t style, int charset, const std::string& buttons) {
     const bool withHeading = owner == nullptr;
     if (withHeading || owner == OwnerWithoutHeading()) owner = GetActiveWindow();
-    const int code = ShowMarkupWindow(owner, withHeading ? WithHeading(text, caption) : text, caption, timeoutMs,
-                                      StyleForCharset(style, charset) | kStyleModalTopmost, buttons);
+    const int code = ShowMarkupWindow(settings, owner, withHeading ? WithHeading(text, caption) : text, caption,
+                                      timeoutMs, StyleForCharset(style, charset) | kStyleModalTopmost, buttons);
     // Lets the windows uncovered by the box repaint before the caller goes on.
     WaitPumping(kAfterBoxMs, 0);
     return code;
 }
 
-int ShowMarkupWindow(HWND owner, const std::string& text, const std::string& caption, int timeoutMs, uint32_t style,
-                     const std::string& buttons) {
-    MarkupBox box(timeoutMs, style, buttons);
+int ShowMarkupWindow(const BoxSettings& settings, HWND owner, const std::string& text, const std::string& caption,
+                     int timeoutMs, uint32_t style, const std::string& buttons) {
+    MarkupBox box(settings, timeoutMs, style, buttons);
     return box.Run(owner, text, caption);
 }
 
-void SetMessageBoxFont(const std::string& fontName, int fontSize, int charset) {
-    BoxSettings& settings = Settings();
-    settings.fontName = fontName;
-    settings.charset = charset;
-    if (fontSize != 0) settings.fontSize = fontSize;
+void FoldersNotFoundBoxes(const BoxSettings& settings, const std::vector<std::string>& shownNames) {
+    for (const std::string& name : shownNames)
+        ErrorBox(settings, nullptr, LanguageStringArg("RunTimeDir_01", "RunTimeDir(<?>)<P><P>Not Found!", name));
 }
-
-void EnableAutoPlayCancel(bool on) { Settings().autoPlayMessage = on ? RegisterWindowMessageA("QueryCancelAutoPlay") : 0; }
-
-UINT AutoPlayCancelMessage() { return Settings().autoPlayMessage; }
 
 }  // namespace rv

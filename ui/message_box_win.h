@@ -9,11 +9,41 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "format/language.h"
 #include "ui/message_box.h"
 
 namespace rv {
+
+// What the boxes of a run share: the language's font, and whether they
+// cancel AutoPlay. The run's context owns the one of the run and every box
+// is shown with it.
+class BoxSettings {
+public:
+    BoxSettings() = default;
+    BoxSettings(const BoxSettings&) = delete;
+    BoxSettings& operator=(const BoxSettings&) = delete;
+
+    // The language's font; a size of 0 keeps the current one.
+    void SetFont(const std::string& fontName, int fontSize, int charset);
+    // While on, the box (and the main window, through AutoPlayCancelMessage)
+    // answers the shell's "QueryCancelAutoPlay" with 1, so a disc inserted
+    // for the next volume does not start its own AutoPlay.
+    void EnableAutoPlayCancel(bool on);
+    // The registered "QueryCancelAutoPlay" message, 0 while off.
+    UINT AutoPlayCancelMessage() const { return autoPlayMessage_; }
+
+    const std::string& fontName() const { return fontName_; }
+    int fontSize() const { return fontSize_; }
+    int charset() const { return charset_; }
+
+private:
+    std::string fontName_ = kDefaultFontName;
+    int fontSize_ = kDefaultFontSize;
+    int charset_ = DEFAULT_CHARSET;
+    UINT autoPlayMessage_ = 0;
+};
 
 // The owner argument of the boxes: null shows the caption as a bold heading
 // above the text, OwnerWithoutHeading() shows no heading; with both, the
@@ -21,34 +51,30 @@ namespace rv {
 inline HWND OwnerWithoutHeading() { return reinterpret_cast<HWND>(1); }
 
 // An empty caption is the default one ("Error", "Attention", "Confirm").
-void ErrorBox(HWND owner, const std::string& text, const std::string& caption = "",
+void ErrorBox(const BoxSettings& settings, HWND owner, const std::string& text, const std::string& caption = "",
               int charset = kDefaultCharset, const std::string& buttons = kDefaultButtons);
-void WarningBox(HWND owner, const std::string& text, const std::string& caption = "", int timeoutMs = 0,
-                int charset = kDefaultCharset, const std::string& buttons = kDefaultButtons);
+void WarningBox(const BoxSettings& settings, HWND owner, const std::string& text, const std::string& caption = "",
+                int timeoutMs = 0, int charset = kDefaultCharset, const std::string& buttons = kDefaultButtons);
 // True for Yes.
-bool ConfirmYesNo(HWND owner, const std::string& text, const std::string& caption = "",
+bool ConfirmYesNo(const BoxSettings& settings, HWND owner, const std::string& text, const std::string& caption = "",
                   int charset = kDefaultCharset, const std::string& buttons = kDefaultButtons);
 // True for OK.
-bool ConfirmOkCancel(HWND owner, const std::string& text, const std::string& caption = "",
-                     int charset = kDefaultCharset, const std::string& buttons = kDefaultButtons);
+bool ConfirmOkCancel(const BoxSettings& settings, HWND owner, const std::string& text,
+                     const std::string& caption = "", int charset = kDefaultCharset,
+                     const std::string& buttons = kDefaultButtons);
 
 // The box behind the four above. `style` holds the system MB_ bits (button
 // set, icon, default button); `timeoutMs` above 0 closes the box with the
 // code of its first button. Returns the button code, 0 when it was closed
 // without a button.
-int MarkupMessageBox(HWND owner, const std::string& text, const std::string& caption, int timeoutMs, uint32_t style,
-                     int charset, const std::string& buttons = kDefaultButtons);
+int MarkupMessageBox(const BoxSettings& settings, HWND owner, const std::string& text, const std::string& caption,
+                     int timeoutMs, uint32_t style, int charset, const std::string& buttons = kDefaultButtons);
 // The box window itself, without the heading and owner rules.
-int ShowMarkupWindow(HWND owner, const std::string& text, const std::string& caption, int timeoutMs, uint32_t style,
-                     const std::string& buttons);
+int ShowMarkupWindow(const BoxSettings& settings, HWND owner, const std::string& text, const std::string& caption,
+                     int timeoutMs, uint32_t style, const std::string& buttons);
 
-// The language's font; a size of 0 keeps the current one.
-void SetMessageBoxFont(const std::string& fontName, int fontSize, int charset);
-// While on, the box (and the main window, through AutoPlayCancelMessage)
-// answers the shell's "QueryCancelAutoPlay" with 1, so a disc inserted for
-// the next volume does not start its own AutoPlay.
-void EnableAutoPlayCancel(bool on);
-// The registered "QueryCancelAutoPlay" message, 0 while off.
-UINT AutoPlayCancelMessage();
+// The error box of run-time folders not found whose definitions ask to
+// tell the user: one box for each name, in the language file's words.
+void FoldersNotFoundBoxes(const BoxSettings& settings, const std::vector<std::string>& shownNames);
 
 }  // namespace rv

@@ -72,7 +72,7 @@ public:
     }
     void ShowError(const std::string&) override {}
     std::string LastErrorText() override { return std::string(); }
-    double FreeBytes(const std::string&) override { return 0; }
+    int64_t FreeBytes(const std::string&) override { return 0; }
     void Trace(const std::string&) override {}
     uint64_t TickMs() override { return 0; }
 

@@ -12,12 +12,15 @@
 #include "base/paths_win.h"
 #include "base/window_win.h"
 #include "env/file_util_win.h"
+#include "env/trace_win.h"
 #include "package/file_info.h"
 #include "stub/main_window_win.h"
 
 int main(int argc, char** argv) {
     if (argc < 4) return 2;
-    const rv::TGFileInfo package(argv[1]);
+    const rv::Trace trace;
+    rv::LanguageChoice language;
+    const rv::TGFileInfo package(argv[1], language);
     rv::StubContext ctx(package);
     ctx.ownPath = rv::ProgramFile();
     ctx.className = "RvMainWindowDemo";

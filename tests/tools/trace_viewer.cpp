@@ -11,6 +11,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+// By its path: the tool is built without the project's include folders.
+#include "env/trace_wire.h"
+
 namespace {
 
 FILE* g_out = nullptr;
@@ -41,13 +44,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     const int seconds = argc > 2 ? std::atoi(argv[2]) : 120;
-    g_viewerMessage = RegisterWindowMessageA(".V_DebugMsg.");
+    g_viewerMessage = RegisterWindowMessageA(rv::kTraceViewerMessage);
     WNDCLASSA wc{};
     wc.lpfnWndProc = ViewerProc;
     wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = ".VDebug.";
+    wc.lpszClassName = rv::kTraceViewerClass;
     RegisterClassA(&wc);
-    HWND window = CreateWindowA(".VDebug.", "Trace viewer", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
+    HWND window = CreateWindowA(rv::kTraceViewerClass, "Trace viewer", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
                                 wc.hInstance, nullptr);
     if (!window) return 1;
     g_out = std::fopen(argv[1], "wb");

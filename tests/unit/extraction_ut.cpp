@@ -58,7 +58,7 @@ public:
     }
     void ShowError(const std::string& markup) override { errors.push_back(markup); }
     std::string LastErrorText() override { return "denied"; }
-    double FreeBytes(const std::string&) override { return 1e9; }
+    int64_t FreeBytes(const std::string&) override { return 1000000000; }
     void Trace(const std::string&) override {}
     uint64_t TickMs() override { return 0; }
 

@@ -78,9 +78,9 @@ TEST(Deletion, TreesWithReadOnlyFiles) {
 }
 
 TEST(FreeSpace, AnswersForTheTempDriveAndFailsForNone) {
-    EXPECT_GT(DiskFreeBytes(TempDir(false)), 0.0);
-    EXPECT_GT(DiskFreeBytes("C:"), 0.0);
-    EXPECT_EQ(DiskFreeBytes("Q:\\no\\such\\drive"), -1.0);
+    EXPECT_GT(DiskFreeBytes(TempDir(false)), 0);
+    EXPECT_GT(DiskFreeBytes("C:"), 0);
+    EXPECT_EQ(DiskFreeBytes("Q:\\no\\such\\drive"), -1);
     EXPECT_FALSE(EjectCD("C:\\"));  // not a CD drive
     EXPECT_FALSE(EjectCD("1:\\"));
 }

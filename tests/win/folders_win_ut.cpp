@@ -16,6 +16,8 @@ std::string Lower(std::string s) {
     return s;
 }
 
+using S = ShellFolder;
+
 // Wine's prefix keeps the user under C:\users\<name>.
 TEST(ShellFolderLookups, ThePrefixFolders) {
     const ShellFolders shell;
@@ -23,16 +25,17 @@ TEST(ShellFolderLookups, ThePrefixFolders) {
     EXPECT_TRUE(FolderExists(user)) << user;
     EXPECT_EQ(Lower(FolderOf(user)), "c:\\users\\");
     EXPECT_EQ(Lower(shell.DocumentsAndSettingsDir(false)), "c:\\users");
-    EXPECT_EQ(Lower(shell.UserAppDataDir(false)), Lower(user) + "\\appdata\\roaming");
-    EXPECT_EQ(Lower(shell.UserLocalAppDataDir(true)), Lower(user) + "\\appdata\\local\\");
-    EXPECT_EQ(Lower(shell.AllUsersAppDataDir(false)), "c:\\programdata");
+    EXPECT_EQ(Lower(shell.Dir(S::UserAppData, false)), Lower(user) + "\\appdata\\roaming");
+    EXPECT_EQ(Lower(shell.Dir(S::UserLocalAppData, true)), Lower(user) + "\\appdata\\local\\");
+    EXPECT_EQ(Lower(shell.Dir(S::AllUsersAppData, false)), "c:\\programdata");
     // The parent of C:\ProgramData: a drive root loses its backslash.
     EXPECT_EQ(Lower(shell.AllUsersDir(false)), "c:");
-    EXPECT_TRUE(FolderExists(shell.MyDocumentsDir(false)));
-    EXPECT_TRUE(FolderExists(shell.AllUsersDocumentsDir(false)));
-    for (const std::string& f : {shell.UserStartMenuDir(false), shell.AllUsersStartMenuDir(false),
-                                 shell.UserDesktopDir(false), shell.AllUsersDesktopDir(false)})
+    EXPECT_TRUE(FolderExists(shell.Dir(S::MyDocuments, false)));
+    EXPECT_TRUE(FolderExists(shell.Dir(S::AllUsersDocuments, false)));
+    for (S folder : {S::UserStartMenu, S::AllUsersStartMenu, S::UserDesktop, S::AllUsersDesktop}) {
+        const std::string f = shell.Dir(folder, false);
         EXPECT_TRUE(FolderExists(f)) << f;
+    }
     EXPECT_EQ(Lower(ProgramFilesDir()), "c:\\program files");
     EXPECT_EQ(Lower(CommonFilesDir()), "c:\\program files\\common files");
     EXPECT_EQ(Lower(FontDir()), "c:\\windows\\fonts");
@@ -50,13 +53,20 @@ TEST(ShellFolderLookups, FallbacksWithoutTheShellFunctions) {
     EXPECT_EQ(shell.UserDir(false), WindowsDir(false));
     EXPECT_EQ(shell.DocumentsAndSettingsDir(true), windows);
     EXPECT_EQ(shell.AllUsersDir(false), WindowsDir(false));
-    EXPECT_EQ(shell.UserAppDataDir(false), windows + "Application Data");
-    EXPECT_EQ(shell.UserLocalAppDataDir(false), windows + "Application Data");
-    EXPECT_EQ(shell.AllUsersAppDataDir(false), windows + "Application Data");
-    EXPECT_EQ(shell.MyDocumentsDir(false), windows + "My Documents");
-    EXPECT_EQ(shell.AllUsersDocumentsDir(true), windows + "Documents\\");
-    EXPECT_EQ(shell.UserStartMenuDir(false), windows + "Start Menu");
-    EXPECT_EQ(shell.AllUsersDesktopDir(false), windows + "Desktop");
+    const struct {
+        S folder;
+        const char* name;
+    } rows[] = {
+        {S::UserAppData, "Application Data"}, {S::UserLocalAppData, "Application Data"},
+        {S::AllUsersAppData, "Application Data"}, {S::MyDocuments, "My Documents"},
+        {S::AllUsersDocuments, "Documents"}, {S::UserStartMenu, "Start Menu"},
+        {S::AllUsersStartMenu, "Start Menu"}, {S::UserDesktop, "Desktop"},
+        {S::AllUsersDesktop, "Desktop"},
+    };
+    for (const auto& r : rows) {
+        EXPECT_EQ(shell.Dir(r.folder, false), windows + r.name) << r.name;
+        EXPECT_EQ(shell.Dir(r.folder, true), windows + r.name + "\\") << r.name;
+    }
 }
 
 TEST(SystemFolders, SixteenBitSystemAndSource) {
@@ -84,7 +94,9 @@ TEST(Origin, FromTheSwitchOrTheProgram) {
 }
 
 TEST(RunTimeFolderSlots, EmptyInTheStub) {
-    for (int n = 0; n <= 9; ++n) EXPECT_EQ(GetRunTimeDir(n), "") << n;
+    RunTimeFolders folders;
+    for (int n = 0; n <= 9; ++n) EXPECT_EQ(folders.Get(n), "") << n;
+    EXPECT_TRUE(folders.TakeNotFound().empty());
 }
 
 }  // namespace

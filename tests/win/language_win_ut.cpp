@@ -29,8 +29,9 @@ TEST(SystemLanguage, ChoiceFollowsTheSystemLocale) {
     const std::string package = dir.File("Setup.exe");
     PackageWriter w(s, package);
     ASSERT_TRUE(w.Finish());
-    const TGFileInfo info(package);
-    const TGFileInfo again(package);
+    LanguageChoice language;
+    const TGFileInfo info(package, language);
+    const TGFileInfo again(package, language);
     const std::string got = SystemLanguageName() + "|" + info.Text("s0") + "|" + info.Text("s1") + "|" +
                             IntText(info.Charset()) + "|" + again.Text("s0");
     EXPECT_EQ(got, expected);

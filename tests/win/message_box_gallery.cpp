@@ -54,40 +54,45 @@ std::string LongLine() {
     return "The text below is one line of " + rv::IntText(extent.cx) + " pixels.<P><P>" + line;
 }
 
-void ShowError() { rv::ErrorBox(nullptr, "Bad CRC!<P>This indicates that your setup file might be corrupted..."); }
+void ShowError() {
+    rv::ErrorBox(rv::BoxSettings(), nullptr, "Bad CRC!<P>This indicates that your setup file might be corrupted...");
+}
 
 void ShowAttention() {
-    rv::WarningBox(nullptr, "Please insert <B>DISK #2</B> and press OK to continue.<P>(This box closes by itself.)", "",
-                   60000);
+    rv::WarningBox(rv::BoxSettings(), nullptr,
+                   "Please insert <B>DISK #2</B> and press OK to continue.<P>(This box closes by itself.)", "", 60000);
 }
 
 void ShowYesNo() {
-    rv::ConfirmYesNo(nullptr,
+    rv::ConfirmYesNo(rv::BoxSettings(), nullptr,
                      "Ravlin will extract files to your Temp Drive (C:)<P><P>Estimated space required on your Temp "
                      "drive is: <T>  12 MB<P>Free space available on your Temp drive is: <T>  3 MB<P><P>Continue with "
                      "Setup?");
 }
 
 void ShowOkCancel() {
-    rv::ConfirmOkCancel(rv::OwnerWithoutHeading(),
+    rv::ConfirmOkCancel(rv::BoxSettings(), rv::OwnerWithoutHeading(),
                         "<b>INTERNET DOWNLOAD</b><p><p>Ravlin will download the Setup File from the Internet...<p>"
                         "Please make sure your Internet connection is properly set.<p><p>Size: 24 MB");
 }
 
-void ShowLongLine() { rv::ErrorBox(nullptr, LongLine(), "Attention"); }
+void ShowLongLine() { rv::ErrorBox(rv::BoxSettings(), nullptr, LongLine(), "Attention"); }
 
 void ShowHebrew() {
-    rv::SetMessageBoxFont(rv::kDefaultFontName, 0, kHebrew);
-    rv::ConfirmYesNo(nullptr, kHebrewText, kHebrewCaption, kHebrew, kHebrewButtons);
+    rv::BoxSettings boxes;
+    boxes.SetFont(rv::kDefaultFontName, 0, kHebrew);
+    rv::ConfirmYesNo(boxes, nullptr, kHebrewText, kHebrewCaption, kHebrew, kHebrewButtons);
 }
 
 void ShowArabic() {
-    rv::SetMessageBoxFont(rv::kDefaultFontName, 0, kArabic);
-    rv::ConfirmYesNo(nullptr, kArabicText, kArabicCaption, kArabic, kArabicButtons);
+    rv::BoxSettings boxes;
+    boxes.SetFont(rv::kDefaultFontName, 0, kArabic);
+    rv::ConfirmYesNo(boxes, nullptr, kArabicText, kArabicCaption, kArabic, kArabicButtons);
 }
 
 void ShowTranslated() {
-    rv::MarkupMessageBox(nullptr, kGermanText, kGermanCaption, 0, MB_YESNOCANCEL | MB_ICONQUESTION, 0, kGermanButtons);
+    rv::MarkupMessageBox(rv::BoxSettings(), nullptr, kGermanText, kGermanCaption, 0, MB_YESNOCANCEL | MB_ICONQUESTION,
+                         0, kGermanButtons);
 }
 
 const rv::test::GalleryItem kBoxes[] = {

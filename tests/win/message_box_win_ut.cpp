@@ -99,6 +99,7 @@ void Perform(HWND box, const std::vector<Step>& steps) {
 }
 
 TEST(MarkupMessageBoxWindow, KeysAndClicksAnswerWithTheButtonCodes) {
+    const BoxSettings boxes;
     const Step closeBox{WM_CLOSE, 0};
     struct Case {
         const char* name;
@@ -121,7 +122,7 @@ TEST(MarkupMessageBoxWindow, KeysAndClicksAnswerWithTheButtonCodes) {
         int result = -1;
         {
             const BoxDriver driver([&](HWND box) { Perform(box, c.steps); });
-            result = MarkupMessageBox(nullptr, "Question?", "Confirm", 0, c.style | MB_ICONQUESTION, 0);
+            result = MarkupMessageBox(boxes, nullptr, "Question?", "Confirm", 0, c.style | MB_ICONQUESTION, 0);
         }
         EXPECT_EQ(result, c.expected) << c.name;
         EXPECT_EQ(BoxOf(GetCurrentThreadId()), nullptr) << c.name;
@@ -129,12 +130,14 @@ TEST(MarkupMessageBoxWindow, KeysAndClicksAnswerWithTheButtonCodes) {
 }
 
 TEST(MarkupMessageBoxWindow, TimeOutClosesWithTheFirstButton) {
+    const BoxSettings boxes;
     const DWORD start = GetTickCount();
-    EXPECT_EQ(MarkupMessageBox(nullptr, "Closing soon", "Attention", 5000, kStyleWarning, 0), IDOK);
+    EXPECT_EQ(MarkupMessageBox(boxes, nullptr, "Closing soon", "Attention", 5000, kStyleWarning, 0), IDOK);
     EXPECT_GE(GetTickCount() - start, 4500u);  // the time-out, not an early close
 }
 
 TEST(MarkupMessageBoxWindow, OwnerIsDisabledWhileOpenAndEnabledAfterwards) {
+    const BoxSettings boxes;
     HWND owner = CreateWindowExA(0, "STATIC", "Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr,
                                  nullptr, GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(owner, nullptr);
@@ -149,7 +152,7 @@ TEST(MarkupMessageBoxWindow, OwnerIsDisabledWhileOpenAndEnabledAfterwards) {
             boxOwner = GetWindow(box, GW_OWNER);
             Perform(box, {{WM_KEYDOWN, 'N'}});
         });
-        result = MarkupMessageBox(nullptr, "Text", "Confirm", 0, kStyleYesNo, 0);
+        result = MarkupMessageBox(boxes, nullptr, "Text", "Confirm", 0, kStyleYesNo, 0);
     }
     EXPECT_EQ(result, IDNO);
     EXPECT_FALSE(enabledWhileOpen);
@@ -169,6 +172,7 @@ bool IsBold(HWND text, int start, int end) {
 }
 
 TEST(MarkupMessageBoxWindow, ConfirmShowsTheDefaultCaptionAsABoldHeading) {
+    const BoxSettings boxes;
     std::string title, text;
     bool headingBold = false, bodyBold = true, runBold = false;
     bool yes = false;
@@ -185,7 +189,7 @@ TEST(MarkupMessageBoxWindow, ConfirmShowsTheDefaultCaptionAsABoldHeading) {
             runBold = IsBold(edit, 17, 20);
             Perform(box, {{WM_SYSCHAR, 'Y'}});
         });
-        yes = ConfirmYesNo(nullptr, "Go on <b>now</b>?");
+        yes = ConfirmYesNo(boxes, nullptr, "Go on <b>now</b>?");
     }
     EXPECT_TRUE(yes);
     EXPECT_EQ(title, "Confirm");  // the title keeps the caption's own case
@@ -196,6 +200,7 @@ TEST(MarkupMessageBoxWindow, ConfirmShowsTheDefaultCaptionAsABoldHeading) {
 }
 
 TEST(MarkupMessageBoxWindow, LongLineAndButtonLayout) {
+    const BoxSettings boxes;
     Size textSize{0, 0}, client{0, 0};
     std::vector<RECT> buttons;
     {
@@ -212,7 +217,7 @@ TEST(MarkupMessageBoxWindow, LongLineAndButtonLayout) {
             }
             Perform(box, {{WM_CLOSE, 0}});
         });
-        MarkupMessageBox(OwnerWithoutHeading(), std::string(400, 'W'), "Wide", 0, MB_YESNOCANCEL, 0);
+        MarkupMessageBox(boxes, OwnerWithoutHeading(), std::string(400, 'W'), "Wide", 0, MB_YESNOCANCEL, 0);
     }
     EXPECT_EQ(textSize.width, 610);  // no line wider than 600 pixels, plus 10
     ASSERT_EQ(buttons.size(), 3u);
@@ -225,19 +230,20 @@ TEST(MarkupMessageBoxWindow, LongLineAndButtonLayout) {
 
 TEST(MarkupMessageBoxWindow, AutoPlayQueryIsCancelledWhileOn) {
     LRESULT answer = 0;
-    EnableAutoPlayCancel(true);
-    const UINT query = AutoPlayCancelMessage();
+    BoxSettings boxes;
+    boxes.EnableAutoPlayCancel(true);
+    const UINT query = boxes.AutoPlayCancelMessage();
     ASSERT_NE(query, 0u);
     {
         const BoxDriver driver([&](HWND box) {
             answer = SendMessageA(box, query, 0, 0);
             Perform(box, {{WM_CLOSE, 0}});
         });
-        MarkupMessageBox(nullptr, "Insert the next disk", "Attention", 0, MB_OK, 0);
+        MarkupMessageBox(boxes, nullptr, "Insert the next disk", "Attention", 0, MB_OK, 0);
     }
-    EnableAutoPlayCancel(false);
+    boxes.EnableAutoPlayCancel(false);
     EXPECT_EQ(answer, 1);
-    EXPECT_EQ(AutoPlayCancelMessage(), 0u);
+    EXPECT_EQ(boxes.AutoPlayCancelMessage(), 0u);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "base/paths_win.h"
 #include "env/file_util_win.h"
 #include "env/trace_win.h"
+#include "env/trace_wire.h"
 
 namespace rv {
 namespace {
@@ -25,17 +26,18 @@ LRESULT CALLBACK ViewerProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
 }
 
 TEST(ViewerChannel, LongLinesArriveAsBuffersInOrder) {
+    const Trace trace;
     StdOutLine(" no viewer yet: silently dropped");
     std::vector<std::string> received;
     g_received = &received;
-    g_viewerMessage = RegisterWindowMessageA(".V_DebugMsg.");
+    g_viewerMessage = RegisterWindowMessageA(kTraceViewerMessage);
     WNDCLASSA wc{};
     wc.lpfnWndProc = ViewerProc;
     wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = ".VDebug.";
+    wc.lpszClassName = kTraceViewerClass;
     RegisterClassA(&wc);
-    HWND viewer = CreateWindowA(".VDebug.", "viewer", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance,
-                                nullptr);
+    HWND viewer = CreateWindowA(kTraceViewerClass, "viewer", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                                wc.hInstance, nullptr);
     ASSERT_NE(viewer, nullptr);
     const std::string text(" " + std::string(200, 'x') + "END");
     StdOutLine(text);
@@ -48,25 +50,45 @@ TEST(ViewerChannel, LongLinesArriveAsBuffersInOrder) {
     EXPECT_EQ(received.size(), (sent.size() + 127) / 128);
     EXPECT_EQ(joined, sent);
     DestroyWindow(viewer);
-    UnregisterClassA(".VDebug.", wc.hInstance);
+    UnregisterClassA(kTraceViewerClass, wc.hInstance);
     g_received = nullptr;
 }
 
 TEST(TraceFile, WrittenOnlyWhenLoggingIsOn) {
-    const std::string log = LogFileName();
+    Trace trace;
+    const std::string log = trace.LogFileName();
     EXPECT_EQ(log, ProgramDir(true) + "X_win_tests.log");
     DeleteFileA(log.c_str());
     TraceLog("not written");
     EXPECT_FALSE(FileExists(log));
-    SetTraceLogging(true);
-    SetTracePrefix(" X ");
+    trace.SetLogging(true);
+    trace.SetPrefix(" X ");
     TraceLog("hello");
-    SetTraceLogging(false);
-    SetTracePrefix("   ");
+    trace.SetLogging(false);
+    TraceLog("not written either");
     const std::string line = ReadFilePart(log, 0, 0);
     ASSERT_GE(line.size(), 20u);
     EXPECT_EQ(line.substr(2, 1), "/");  // dd/mm/yy HH:NN:SS
     EXPECT_EQ(line.substr(line.size() - 10), " X hello\r\n");
+    DeleteFileA(log.c_str());
+}
+
+// Lines go to the trace installed last; when it goes, the one before it
+// is installed again.
+TEST(TraceFile, AnInnerTraceHandsBackToTheOuterOne) {
+    Trace outer;
+    const std::string log = outer.LogFileName();
+    DeleteFileA(log.c_str());
+    outer.SetLogging(true);
+    {
+        const Trace inner;
+        TraceLog("inner");
+    }
+    TraceLog("outer");
+    outer.SetLogging(false);
+    const std::string text = ReadFilePart(log, 0, 0);
+    EXPECT_EQ(text.find("inner"), std::string::npos);
+    EXPECT_NE(text.find("outer"), std::string::npos);
     DeleteFileA(log.c_str());
 }
 

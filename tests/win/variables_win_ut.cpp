@@ -6,13 +6,17 @@
 #include <shlobj.h>
 
 #include <string>
+#include <vector>
 
 #include "env/variables_win.h"
 
 namespace rv {
 namespace {
 
-std::string Expand(const std::string& text) { return ExpandVariables(text, "\\", true, true, true); }
+std::string Expand(const std::string& text) {
+    RunVariables variables;
+    return variables.Expand(text, "\\", true, true, true).text;
+}
 
 std::string Text(const char* buffer, DWORD n) { return std::string(buffer, n); }
 
@@ -65,7 +69,8 @@ TEST(VariablesOfThisMachine, TodayInTheUserLocale) {
 }
 
 TEST(VariablesOfThisMachine, InstallFoldersHandedIn) {
-    SetInstallFolders("C:\\Prog\\Acme", "C:\\Common", "C:\\Aux");
+    RunVariables variables;
+    variables.SetInstallFolders("C:\\Prog\\Acme", "C:\\Common", "C:\\Aux");
     const struct {
         const char* text;
         const char* expected;
@@ -76,8 +81,25 @@ TEST(VariablesOfThisMachine, InstallFoldersHandedIn) {
         {"<InstallDrive>Data <InstallCommonDir>x <InstallAuxDir>", "C:\\Data C:\\Common\\x C:\\Aux"},
         {"<Application Folder>\\<InstallDir>\\App.exe", "C:\\Prog\\Acme\\App.exe"},
     };
-    for (const auto& c : cases) EXPECT_EQ(Expand(c.text), c.expected) << c.text;
-    SetInstallFolders("", "", "");
+    for (const auto& c : cases)
+        EXPECT_EQ(variables.Expand(c.text, "\\", true, true, true).text, c.expected) << c.text;
+}
+
+// A run-time folder that is not found, with its definition asking to tell
+// the user, comes back to the caller by name: env shows no box. The folder
+// is resolved once for the run, and so named once.
+TEST(VariablesOfThisMachine, RunTimeFoldersNotFoundComeBackByName) {
+    const std::string key = "HKEY_CURRENT_USER\\Software\\RvNoSuchVendor\\Path";
+    RunVariables variables;
+    variables.runTimeFolders().Define(3, "|0||1|" + key + "|0||0|0|0||0|0|0||||1|0|0|0|");
+    variables.runTimeFolders().Define(4, "|0||1|" + key + "|0||0|0|0||0|0|0||||0|0|0|0|");
+    EXPECT_EQ(variables.Expand("<RunTimeDir_4>", "\\", false, false, true).foldersNotFound,
+              std::vector<std::string>());
+    const Expansion first = variables.Expand("<RunTimeDir_3>a.exe", "\\", false, false, true);
+    EXPECT_EQ(first.foldersNotFound, std::vector<std::string>{key});
+    EXPECT_EQ(variables.Expand("<RunTimeDir_3>b.exe", "\\", false, false, true).foldersNotFound,
+              std::vector<std::string>());
+    EXPECT_EQ(variables.Expand("<WinDir>", "\\", false, false, true).foldersNotFound, std::vector<std::string>());
 }
 
 }  // namespace

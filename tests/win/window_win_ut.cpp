@@ -1,6 +1,7 @@
 // Waiting while messages are dispatched, and the screen's measures.
 #include <gtest/gtest.h>
 
+#include "base/handle_win.h"
 #include "base/window_win.h"
 
 namespace rv {
@@ -31,9 +32,7 @@ TEST(Waiting, PumpingDispatchesWhileItWaits) {
 }
 
 TEST(Screen, PointsToPixelsFollowsTheScreenResolution) {
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    const int dpi = GetDeviceCaps(WindowDC(nullptr).get(), LOGPIXELSY);
     EXPECT_EQ(PointsToPixels(72), dpi);
     EXPECT_EQ(PointsToPixels(8), MulDiv(8, dpi, 72));
     const RECT area = WorkArea();
