@@ -8,9 +8,8 @@ namespace rv {
 namespace {
 using OverrideField = uint8_t TransientOverrides::*;
 constexpr OverrideField kOverrideOrder[TransientOverrides::kCount] = {
-    &TransientOverrides::askBeforeShot,    &TransientOverrides::confirmDownload,
-    &TransientOverrides::confirmInstall,   &TransientOverrides::backgroundUpdate,
-    &TransientOverrides::informFinish,     &TransientOverrides::restartProcess,
+    &TransientOverrides::askBeforeShot,    &TransientOverrides::confirmDownload, &TransientOverrides::confirmInstall,
+    &TransientOverrides::backgroundUpdate, &TransientOverrides::informFinish,    &TransientOverrides::restartProcess,
 };
 }  // namespace
 

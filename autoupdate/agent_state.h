@@ -42,8 +42,8 @@ struct AgentState {
     bool periodicProbing = true;
     bool forcedCycle = false;
     UserCheck userCheck = UserCheck::None;
-    long long tickBudget = -1;   // ticks before the agent quits; negative: unlimited
-    long long timerCount = -3;   // shots only from the tick it reaches 1
+    long long tickBudget = -1;  // ticks before the agent quits; negative: unlimited
+    long long timerCount = -3;  // shots only from the tick it reaches 1
     bool justDownloadInfo = false;
     bool inTick = false;
     AgentPhase phase = AgentPhase::Idle;

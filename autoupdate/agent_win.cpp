@@ -1,8 +1,8 @@
 #include "autoupdate/agent_win.h"
 
-#include "env/descriptor_files_win.h"
 #include "base/paths.h"
 #include "base/registry_win.h"
+#include "env/descriptor_files_win.h"
 #include "env/trace_win.h"
 
 namespace rv {

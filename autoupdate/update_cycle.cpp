@@ -73,9 +73,8 @@ bool IsDrivePath(const std::string& folder) { return folder.size() >= 2 && folde
 bool IsUncPath(const std::string& path) { return path.compare(0, 2, "\\\\") == 0; }
 }  // namespace
 
-std::string ShotConfirmationText(const std::string& question, const std::string& overInternet,
-                                 const std::string& end, const std::string& folder, bool testMode,
-                                 const std::string& programName) {
+std::string ShotConfirmationText(const std::string& question, const std::string& overInternet, const std::string& end,
+                                 const std::string& folder, bool testMode, const std::string& programName) {
     std::string text = question;
     if (folder.size() >= 2 && !IsDrivePath(folder)) text += overInternet;
     text += end;
@@ -83,9 +82,8 @@ std::string ShotConfirmationText(const std::string& question, const std::string&
     return ReplaceProgramName(text, programName);
 }
 
-std::string DownloadQuestionText(const std::string& question, const std::string& end,
-                                 const std::string& endThenInstall, bool confirmInstall,
-                                 const std::string& programName, bool diagnostic) {
+std::string DownloadQuestionText(const std::string& question, const std::string& end, const std::string& endThenInstall,
+                                 bool confirmInstall, const std::string& programName, bool diagnostic) {
     const std::string text = ReplaceProgramName(question + (confirmInstall ? endThenInstall : end), programName);
     return diagnostic ? ReplaceAll(text, "Download", "DOWNLOAD", false) : text;
 }
@@ -106,8 +104,8 @@ Notice UserCheckNotice(const UserCheckFacts& f, const std::string& notConnected,
     return {Notice::Error, f.downloadError};
 }
 
-Notice DownloadFailureNotice(const DownloadFailureFacts& f, const std::string& aborted,
-                             const std::string& notFound, const std::string& failed) {
+Notice DownloadFailureNotice(const DownloadFailureFacts& f, const std::string& aborted, const std::string& notFound,
+                             const std::string& failed) {
     if (f.error.empty() || f.source.size() <= 2 || !f.confirmDownload) return {};
     if (f.aborted) return {Notice::Attention, aborted};
     if (!IsDrivePath(f.source) && !IsUncPath(f.source)) return {Notice::Attention, failed + "<P><P>" + f.source};
@@ -362,7 +360,8 @@ CycleAction UpdateCycle::Answer(const CycleEvent& e) {
             facts.code = check_;
             facts.diagnostic = settings_.diagnostic;
             Trace(" TestMode=" + BoolText(facts.testMode) + " InternetConnected=" + BoolText(facts.connected));
-            const Notice notice = UserCheckNotice(facts, Text(AgentString::NotConnected), Text(AgentString::NothingNew));
+            const Notice notice =
+                UserCheckNotice(facts, Text(AgentString::NotConnected), Text(AgentString::NothingNew));
             if (notice.kind == Notice::None) return EndTick();
             const BoxOwner owner = notice.kind == Notice::Attention ? BoxOwner::WithoutHeading : BoxOwner::None;
             return Act(NoticeAction(notice, owner), Stage::UserNoticeShown);
@@ -396,10 +395,9 @@ CycleAction UpdateCycle::AfterTestModeRead(long long now) {
     if (status == ShotTime::NotDue) return EndTick();
     if (UserCheckRuns() || agent_.overrides.askBeforeShot == 1) {
         const std::string folder = agent_.testMode ? agent_.testUrl : settings_.agentSettings;
-        const std::string text =
-            ShotConfirmationText(Text(AgentString::ShotConfirm), Text(AgentString::ShotConfirmOverInternet),
-                                 Text(AgentString::ShotConfirmEnd), folder, agent_.testMode,
-                                 ReadText(original_, o::kProgramName));
+        const std::string text = ShotConfirmationText(
+            Text(AgentString::ShotConfirm), Text(AgentString::ShotConfirmOverInternet),
+            Text(AgentString::ShotConfirmEnd), folder, agent_.testMode, ReadText(original_, o::kProgramName));
         return Act(TextAction(CycleActionKind::Ask, text, BoxOwner::WithoutHeading), Stage::ShotConfirmAsked);
     }
     return StartShot(now);
@@ -482,10 +480,9 @@ CycleAction UpdateCycle::AfterToken(const CycleEvent& e) {
 }
 
 CycleAction UpdateCycle::FetchFailureNotice() {
-    const Notice notice =
-        DownloadFailureNotice({fetchError_, fetchSource_, fetchAborted_, ConfirmDownload()},
-                              Text(AgentString::DownloadAborted), Text(AgentString::FileNotFound),
-                              Text(AgentString::DownloadFailed));
+    const Notice notice = DownloadFailureNotice({fetchError_, fetchSource_, fetchAborted_, ConfirmDownload()},
+                                                Text(AgentString::DownloadAborted), Text(AgentString::FileNotFound),
+                                                Text(AgentString::DownloadFailed));
     if (notice.kind == Notice::None) return EndFetch();
     Trace("ATTENTION: " + notice.text);
     return Act(NoticeAction(notice, BoxOwner::None), Stage::FetchNoticeShown);
@@ -502,10 +499,9 @@ CycleAction UpdateCycle::StartUpdate() {
     programName_ = ReadText(info_, i::kProgramName);
     confirmInstall_ = InfoFlag(i::kConfirmBeforeInstall, agent_.overrides.confirmInstall);
     if (!ConfirmDownload() || UserCheckRuns()) return StartSetupDownload();
-    const std::string question =
-        DownloadQuestionText(Text(AgentString::DownloadQuestion), Text(AgentString::DownloadQuestionEnd),
-                             Text(AgentString::DownloadQuestionThenInstallEnd), confirmInstall_, programName_,
-                             settings_.diagnostic);
+    const std::string question = DownloadQuestionText(
+        Text(AgentString::DownloadQuestion), Text(AgentString::DownloadQuestionEnd),
+        Text(AgentString::DownloadQuestionThenInstallEnd), confirmInstall_, programName_, settings_.diagnostic);
     return Act(TextAction(CycleActionKind::Ask, question, BoxOwner::None), Stage::DownloadAsked);
 }
 
@@ -594,8 +590,8 @@ CycleAction UpdateCycle::StartInform() {
     if (UpdateBase().empty() || fileName_.empty()) return EndInform(false);
     Trace(" ==== PerformAutoInform-2 ====");
     agent_.phase = AgentPhase::UpdateDownload;
-    return FetchBetween(FileKind::Inform, UpdateBase(), fileName_, OwnerNotice::DownloadStart,
-                        OwnerNotice::DownloadEnd, Stage::InformFetched);
+    return FetchBetween(FileKind::Inform, UpdateBase(), fileName_, OwnerNotice::DownloadStart, OwnerNotice::DownloadEnd,
+                        Stage::InformFetched);
 }
 
 CycleAction UpdateCycle::AfterInformDownload() {

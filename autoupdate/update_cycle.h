@@ -58,15 +58,13 @@ std::string CheckResultText(CheckCode code);
 
 // The shot confirmation: the question, its middle part (only for a URL,
 // not a drive path) and its end, the test-mode note, "PROG_NAME" replaced.
-std::string ShotConfirmationText(const std::string& question, const std::string& overInternet,
-                                 const std::string& end, const std::string& folder, bool testMode,
-                                 const std::string& programName);
+std::string ShotConfirmationText(const std::string& question, const std::string& overInternet, const std::string& end,
+                                 const std::string& folder, bool testMode, const std::string& programName);
 
 // The questions before downloading (its end depends on whether the install
 // is asked for later) and before installing.
-std::string DownloadQuestionText(const std::string& question, const std::string& end,
-                                 const std::string& endThenInstall, bool confirmInstall,
-                                 const std::string& programName, bool diagnostic);
+std::string DownloadQuestionText(const std::string& question, const std::string& end, const std::string& endThenInstall,
+                                 bool confirmInstall, const std::string& programName, bool diagnostic);
 std::string InstallQuestionText(const std::string& question, const std::string& programName, bool diagnostic);
 std::string ReplaceProgramName(const std::string& text, const std::string& programName);
 
@@ -92,8 +90,8 @@ struct DownloadFailureFacts {
     bool aborted = false;
     bool confirmDownload = false;
 };
-Notice DownloadFailureNotice(const DownloadFailureFacts& facts, const std::string& aborted,
-                             const std::string& notFound, const std::string& failed);
+Notice DownloadFailureNotice(const DownloadFailureFacts& facts, const std::string& aborted, const std::string& notFound,
+                             const std::string& failed);
 
 // A download's error text as the agent keeps it: one that begins with "3"
 // (a redirection WinINet followed) is no error.

@@ -98,7 +98,8 @@ private:
         if (notice.kind == Notice::Error)
             ErrorBox(ctx_.boxes, owner, notice.text, ReadText(original(), o::kErrorCaption), Charset(), Buttons());
         if (notice.kind == Notice::Attention)
-            WarningBox(ctx_.boxes, owner, notice.text, ReadText(original(), o::kAttentionCaption), 0, Charset(), Buttons());
+            WarningBox(ctx_.boxes, owner, notice.text, ReadText(original(), o::kAttentionCaption), 0, Charset(),
+                       Buttons());
     }
     int Charset() { return static_cast<int>(ReadNumber(original(), o::kCharSet)); }
     int FontSize() { return static_cast<int>(ReadNumber(original(), o::kFontSize)); }
@@ -191,8 +192,8 @@ CycleEvent AgentShell::Fetch(const CycleAction& action) {
         ctx_.downloadCancel = false;
         if (action.showProgress) display_.Show(true);
         StatusProgress progress(display_, action.statusText);
-        const DownloadResult r = HttpDownload(action.userCheck ? display_.Window() : nullptr, source, target,
-                                              &progress, ctx_.downloadCancel);
+        const DownloadResult r = HttpDownload(action.userCheck ? display_.Window() : nullptr, source, target, &progress,
+                                              ctx_.downloadCancel);
         if (action.showProgress) display_.Show(false);
         WaitPumping(500, 0);
         error = AgentDownloadError(r.error);

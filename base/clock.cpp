@@ -22,8 +22,8 @@ std::string DateTimeStamp(const DateTime& t) {
 }
 
 std::string LogTimeStamp(const DateTime& t) {
-    return Two(t.day) + "/" + Two(t.month) + "/" + Two(t.year % 100) + " " + Two(t.hour) + ":" +
-           Two(t.minute) + ":" + Two(t.second);
+    return Two(t.day) + "/" + Two(t.month) + "/" + Two(t.year % 100) + " " + Two(t.hour) + ":" + Two(t.minute) + ":" +
+           Two(t.second);
 }
 
 namespace {
@@ -53,7 +53,8 @@ const int64_t kDays1899 = DaysFromCivil(1899, 12, 30);
 }  // namespace
 
 int64_t SecondsSince1899(const DateTime& t) {
-    const int64_t days = DaysFromCivil(t.year, static_cast<unsigned>(t.month), static_cast<unsigned>(t.day)) - kDays1899;
+    const int64_t days =
+        DaysFromCivil(t.year, static_cast<unsigned>(t.month), static_cast<unsigned>(t.day)) - kDays1899;
     return days * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
 }
 

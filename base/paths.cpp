@@ -4,8 +4,7 @@ namespace rv {
 
 std::string WithBackslash(const std::string& path, bool add, const LeadBytePredicate& isLeadByte) {
     std::string p = path;
-    if (p.size() > 2 && p.back() == '\\' && !isLeadByte(static_cast<unsigned char>(p[p.size() - 2])))
-        p.pop_back();
+    if (p.size() > 2 && p.back() == '\\' && !isLeadByte(static_cast<unsigned char>(p[p.size() - 2]))) p.pop_back();
     if (add) p += '\\';
     return p;
 }

@@ -11,8 +11,8 @@ uint32_t RegistryRootOf(const std::string& name) {
         const char* shortName;
         uint32_t root;
     } kRoots[] = {
-        {"HKEY_CLASSES_ROOT", "HKCR", 0x80000000}, {"HKEY_CURRENT_USER", "HKCU", 0x80000001},
-        {"HKEY_LOCAL_MACHINE", "HKLM", 0x80000002}, {"HKEY_USERS", "HKU", 0x80000003},
+        {"HKEY_CLASSES_ROOT", "HKCR", 0x80000000},   {"HKEY_CURRENT_USER", "HKCU", 0x80000001},
+        {"HKEY_LOCAL_MACHINE", "HKLM", 0x80000002},  {"HKEY_USERS", "HKU", 0x80000003},
         {"HKEY_CURRENT_CONFIG", "HKCC", 0x80000005}, {"HKEY_DYN_DATA", "HKDD", 0x80000006},
     };
     const std::string upper = UpperCase(Trim(name));

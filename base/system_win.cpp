@@ -40,18 +40,17 @@ bool DiagnosticMode() {
 }
 
 bool OpenWithShell(const std::string& file, const std::string& parameters, int show) {
-    const HINSTANCE result =
-        ShellExecuteA(GetDesktopWindow(), nullptr, file.c_str(), parameters.empty() ? nullptr : parameters.c_str(),
-                      nullptr, show);
+    const HINSTANCE result = ShellExecuteA(GetDesktopWindow(), nullptr, file.c_str(),
+                                           parameters.empty() ? nullptr : parameters.c_str(), nullptr, show);
     return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
 std::string LastErrorText() {
     const DWORD code = GetLastError();
     char* text = nullptr;
-    const DWORD n = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
-        reinterpret_cast<char*>(&text), 0, nullptr);
+    const DWORD n =
+        FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
     if (n == 0 || !text) return "Error Reading \"SysUtils.SysErrorMessage(GetLastError)\"";
     std::string message = Trim(std::string(text, n));
     LocalFree(text);

@@ -71,8 +71,7 @@ std::string DelimitedValue(const std::string& list, const std::string& key, cons
     const std::string d(1, list[0]);
     std::string searchKey = d + key;
     if (key.empty() || key.back() != '=') searchKey += '=';
-    const std::string normalized =
-        ReplaceAll(ReplaceAll(list, d + " ", d, false), " =", "=", false);
+    const std::string normalized = ReplaceAll(ReplaceAll(list, d + " ", d, false), " =", "=", false);
     const size_t at = PosText(searchKey, normalized);
     if (at == 0) return fallback;
     const size_t valueStart = at - 1 + searchKey.size();
@@ -80,8 +79,7 @@ std::string DelimitedValue(const std::string& list, const std::string& key, cons
     return normalized.substr(valueStart, end == std::string::npos ? std::string::npos : end - valueStart);
 }
 
-std::string ReplaceAll(const std::string& text, const std::string& from, const std::string& to,
-                       bool ignoreCase) {
+std::string ReplaceAll(const std::string& text, const std::string& from, const std::string& to, bool ignoreCase) {
     if (from.empty()) return text;
     std::string work = ignoreCase ? UpperCase(text) : text;
     const std::string pattern = ignoreCase ? UpperCase(from) : from;
@@ -102,13 +100,9 @@ std::string ReplaceAll(const std::string& text, const std::string& from, const s
     return result;
 }
 
-bool SameText(const std::string& a, const std::string& b) {
-    return UpperCase(Trim(a)) == UpperCase(Trim(b));
-}
+bool SameText(const std::string& a, const std::string& b) { return UpperCase(Trim(a)) == UpperCase(Trim(b)); }
 
-size_t PosText(const std::string& sub, const std::string& text) {
-    return FindFrom(UpperCase(sub), UpperCase(text), 0);
-}
+size_t PosText(const std::string& sub, const std::string& text) { return FindFrom(UpperCase(sub), UpperCase(text), 0); }
 
 size_t PosFrom(const std::string& sub, const std::string& text, long long from) {
     if (from < 1) return 0;
@@ -149,8 +143,7 @@ std::string TextAfter(const std::string& text, const std::string& separator) {
 
 std::string Unquote(const std::string& text, char quote) {
     if (text.size() == 1 && text[0] == quote) return std::string();
-    if (text.size() >= 2 && text.front() == quote && text.back() == quote)
-        return text.substr(1, text.size() - 2);
+    if (text.size() >= 2 && text.front() == quote && text.back() == quote) return text.substr(1, text.size() - 2);
     return text;
 }
 

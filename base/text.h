@@ -25,8 +25,7 @@ std::string SetListField(const std::string& list, int index, const std::string& 
 std::string DelimitedValue(const std::string& list, const std::string& key, const std::string& fallback);
 
 // --- Search and replace --------------------------------------------------
-std::string ReplaceAll(const std::string& text, const std::string& from, const std::string& to,
-                       bool ignoreCase);
+std::string ReplaceAll(const std::string& text, const std::string& from, const std::string& to, bool ignoreCase);
 bool SameText(const std::string& a, const std::string& b);
 size_t PosText(const std::string& sub, const std::string& text);
 size_t PosFrom(const std::string& sub, const std::string& text, long long from);

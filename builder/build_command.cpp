@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "format/descriptors.h"
 #include "base/clock.h"
 #include "base/numbers.h"
 #include "base/text.h"
@@ -14,6 +13,7 @@
 #include "builder/language_file.h"
 #include "builder/parallel_compress.h"
 #include "builder/time_stamp.h"
+#include "format/descriptors.h"
 #include "format/package_writer.h"
 #include "format/records.h"
 #include "format/scramble.h"
@@ -53,8 +53,9 @@ std::string ReadStub(const std::string& path) {
     if (!ReadWholeFile(path, image))
         throw CliError(kExitInput, path + ": cannot read the stub image (--stub PATH names another)");
     if (!HasPeHeaderAt256(image))
-        throw CliError(kExitInput, path + ": not a stub image: its PE header is not at offset 256"
-                                          " (cmake/place_pe_header.py moves it there)");
+        throw CliError(kExitInput, path +
+                                       ": not a stub image: its PE header is not at offset 256"
+                                       " (cmake/place_pe_header.py moves it there)");
     return image;
 }
 
@@ -99,7 +100,8 @@ std::vector<SourceFile> FilesOf(const Project& p, const BuildOptions& o) {
     const std::string wanted = StoredName(p.setupProgram);
     for (const SourceFile& f : files)
         if (f.storedName == wanted) return files;
-    throw CliError(kExitInput, p.sourceDir + ": the setup program '" + p.setupProgram + "' is not in the source folder");
+    throw CliError(kExitInput,
+                   p.sourceDir + ": the setup program '" + p.setupProgram + "' is not in the source folder");
 }
 
 // A folder beside the output that holds the volumes until the build is
@@ -188,14 +190,15 @@ private:
 
 // The .original descriptor goes in beside the product's files, so that the
 // product's setup installs it with the agent that extraction writes.
-void AddOriginalDescriptor(const Project& p, int64_t timeStamp, const fs::path& staging, std::vector<SourceFile>& files) {
+void AddOriginalDescriptor(const Project& p, int64_t timeStamp, const fs::path& staging,
+                           std::vector<SourceFile>& files) {
     const std::string name = OriginalFileName(p.update.descriptorName);
     if (!IsSafeRelativeName(name) || name.find('\\') != std::string::npos)
         throw CliError(kExitInput, "[update] descriptor: '" + name + "' cannot be stored as a file name");
     for (const SourceFile& f : files)
         if (SameText(f.storedName, name))
-            throw CliError(kExitInput, f.path + ": the source folder already holds " + name +
-                                           ", which [update.original] writes");
+            throw CliError(kExitInput,
+                           f.path + ": the source folder already holds " + name + ", which [update.original] writes");
     SourceFile f;
     f.path = (staging / "descriptor" / name).string();
     f.storedName = name;
@@ -244,9 +247,9 @@ unsigned StableHash(const std::string& value, unsigned seed) {
 std::string StoredUpdateToken(const std::string& token) { return ScrambledOrEmpty(token, 3); }
 
 std::string MakeUpdateBlock(const UpdateSettings& u) {
-    return BarList({u.agentSettings, u.descriptorName, u.programName, StoredUpdateToken(u.token),
-                    u.background ? "1" : "0"},
-                   "update");
+    return BarList(
+        {u.agentSettings, u.descriptorName, u.programName, StoredUpdateToken(u.token), u.background ? "1" : "0"},
+        "update");
 }
 
 std::string MakeInternetBlock(const InternetSettings& i) {

@@ -85,15 +85,11 @@ std::string CommaList(const std::vector<int64_t>& numbers) {
 std::string FieldValue(const TableReader& t, const DescriptorField& f) {
     const char* key = f.key.key;
     switch (f.kind) {
-        case FieldKind::Integer:
-            return IntText(*t.Integer(key, f.low, f.high));
-        case FieldKind::Flag:
-            return *t.Bool(key) ? "1" : "0";
-        case FieldKind::IntegerList:
-            return CommaList(t.IntegerArray(key, f.low, f.high));
+        case FieldKind::Integer: return IntText(*t.Integer(key, f.low, f.high));
+        case FieldKind::Flag: return *t.Bool(key) ? "1" : "0";
+        case FieldKind::IntegerList: return CommaList(t.IntegerArray(key, f.low, f.high));
         case FieldKind::Text:
-        case FieldKind::Computed:
-            break;
+        case FieldKind::Computed: break;
     }
     const std::string text = *t.String(key);
     const std::string problem = IniValueProblem(text);

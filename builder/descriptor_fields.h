@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "format/descriptors.h"
 #include "builder/ini_text.h"
 #include "builder/table_reader.h"
+#include "format/descriptors.h"
 
 namespace rv::builder {
 

@@ -96,15 +96,11 @@ private:
 
 std::string RecordProblem(const RecordResult& r) {
     switch (r.status) {
-        case RecordStatus::Truncated:
-            return "a record runs past the end of the volume";
-        case RecordStatus::BadStream:
-            return "a record does not inflate (zlib: " + r.message + ")";
-        case RecordStatus::BadHeader:
-            return "a record header has no end";
+        case RecordStatus::Truncated: return "a record runs past the end of the volume";
+        case RecordStatus::BadStream: return "a record does not inflate (zlib: " + r.message + ")";
+        case RecordStatus::BadHeader: return "a record header has no end";
         case RecordStatus::SinkFailed:
-        case RecordStatus::Ok:
-            break;
+        case RecordStatus::Ok: break;
     }
     return "";
 }
@@ -121,7 +117,8 @@ VolumeInfo ReadVolume(const std::string& path, int number, ByteSource& src, Pack
     v.hasRecordedLength = reader.layout().hasRecordedLength;
     v.trailer = reader.trailer();
     if (!reader.HasPackage())
-        Damaged(path, number == 1 ? "not a setup file (no package trailer)" : "volume " + IntText(number) + " has no package trailer");
+        Damaged(path, number == 1 ? "not a setup file (no package trailer)"
+                                  : "volume " + IntText(number) + " has no package trailer");
     if (!reader.BlocksComplete()) Damaged(path, "the leading blocks run past the trailer");
     const uint32_t computed = ComputePackageChecksum(src, reader.layout(), reader.trailer().length);
     v.checksumPasses = ChecksumPasses(reader.trailer().checksum, computed);
@@ -161,7 +158,8 @@ PackageContents Walk(const std::string& given, Checksums checksums, CatalogSink*
             Damaged(path, "the package checksum does not match (the file is damaged)");
         if (sink) {
             const RecordResult r = ReadVolumeRecords(src, reader, *sink);
-            if (r.status == RecordStatus::SinkFailed) throw CliError(sink->refusalCode(), path + ": " + sink->refusal());
+            if (r.status == RecordStatus::SinkFailed)
+                throw CliError(sink->refusalCode(), path + ": " + sink->refusal());
             if (r.status != RecordStatus::Ok) Damaged(path, RecordProblem(r));
         }
         if (!reader.trailer().Flag(kFlagContinuesInNextVolume)) break;

@@ -31,7 +31,7 @@ struct FileEntry {
 
 struct PackageContents {
     std::vector<VolumeInfo> volumes;
-    std::vector<FileEntry> files;  // in the order of their first record
+    std::vector<FileEntry> files;                           // in the order of their first record
     std::string languageBlock, updateBlock, internetBlock;  // of the first volume
 };
 

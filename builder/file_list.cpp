@@ -21,7 +21,8 @@ std::time_t ModificationTime(const std::string& path) {
     return stat(path.c_str(), &st) == 0 ? st.st_mtime : 0;
 }
 
-SourceFile Describe(const fs::path& folder, const fs::directory_entry& entry, const std::optional<std::time_t>& latest) {
+SourceFile Describe(const fs::path& folder, const fs::directory_entry& entry,
+                    const std::optional<std::time_t>& latest) {
     SourceFile f;
     f.path = entry.path().string();
     const std::string relative = entry.path().lexically_relative(folder).generic_string();
@@ -31,7 +32,8 @@ SourceFile Describe(const fs::path& folder, const fs::directory_entry& entry, co
 #endif
     f.storedName = StoredName(relative);
     if (!IsSafeRelativeName(f.storedName))
-        throw CliError(kExitInput, f.path + ": the name cannot be stored in a package (reserved characters or too long)");
+        throw CliError(kExitInput,
+                       f.path + ": the name cannot be stored in a package (reserved characters or too long)");
     std::error_code ec;
     f.size = entry.file_size(ec);
     if (ec) throw CliError(kExitInput, f.path + ": " + ec.message());

@@ -14,7 +14,7 @@ struct SourceFile {
     std::string path;        // on disk
     std::string storedName;  // relative, "\" separated
     uint64_t size = 0;
-    uint32_t fileTime = 0;   // packed DOS date and time, 0 = none
+    uint32_t fileTime = 0;  // packed DOS date and time, 0 = none
 };
 
 // Every regular file below `folder`, sorted by stored name (byte order) so

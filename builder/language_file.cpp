@@ -6,8 +6,8 @@
 #include "base/numbers.h"
 #include "base/text.h"
 #include "builder/cli_error.h"
-#include "format/package_format.h"
 #include "format/language.h"
+#include "format/package_format.h"
 
 namespace rv::builder {
 

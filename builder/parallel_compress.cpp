@@ -20,14 +20,13 @@ ParallelCompressor::~ParallelCompressor() {
 
 void ParallelCompressor::Push(std::string header, std::string content) {
     const int level = level_;
-    std::packaged_task<CompressedRecord()> task(
-        [level, h = std::move(header), c = std::move(content)]() mutable {
-            CompressedRecord r;
-            r.framed = EncodeRecord(h, c, level);
-            r.header = std::move(h);
-            r.content = std::move(c);
-            return r;
-        });
+    std::packaged_task<CompressedRecord()> task([level, h = std::move(header), c = std::move(content)]() mutable {
+        CompressedRecord r;
+        r.framed = EncodeRecord(h, c, level);
+        r.header = std::move(h);
+        r.content = std::move(c);
+        return r;
+    });
     results_.push_back(task.get_future());
     {
         std::lock_guard<std::mutex> lock(mutex_);

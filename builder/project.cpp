@@ -13,8 +13,8 @@ void ReadSetup(const TableReader& t, Project& p) {
     t.AllowOnly({"program", "parameters"});
     p.setupProgram = t.RequiredString("program");
     if (!IsSafeRelativeName(p.setupProgram))
-        t.Fail(t.Node("program"), "'setup.program' must be a relative path inside the source folder, not '" +
-                                      p.setupProgram + "'");
+        t.Fail(t.Node("program"),
+               "'setup.program' must be a relative path inside the source folder, not '" + p.setupProgram + "'");
     p.setupParameters = t.String("parameters").value_or("");
 }
 
@@ -59,7 +59,8 @@ void CheckAgentName(const TableReader& t, const Project& p) {
         bool on;
     } flags[] = {{"write_agent", p.writeAgent}, {"is_agent", p.isAgent}};
     for (const auto& f : flags)
-        if (f.on) t.Fail(t.Table("package")->Node(f.key), std::string("'package.") + f.key + "' needs 'update.program'");
+        if (f.on)
+            t.Fail(t.Table("package")->Node(f.key), std::string("'package.") + f.key + "' needs 'update.program'");
 }
 
 InternetSettings ReadInternet(const TableReader& t) {
@@ -80,8 +81,8 @@ InternetSettings ReadInternet(const TableReader& t) {
 Project LoadProject(const std::string& path) {
     const toml::table root = ParseTomlFile(path);
     const TableReader t(path, root, "");
-    t.AllowOnly({"stub", "source", "output", "languages", "time_stamp", "setup", "compression", "package",
-                 "update", "internet"});
+    t.AllowOnly({"stub", "source", "output", "languages", "time_stamp", "setup", "compression", "package", "update",
+                 "internet"});
     Project p;
     p.stubPath = FromProjectFolder(path, t.String("stub").value_or(""));
     p.output = FromProjectFolder(path, t.String("output").value_or(""));

@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "format/descriptors.h"
 #include "base/numbers.h"
 #include "base/scrambler.h"
 #include "base/text.h"
@@ -13,6 +12,7 @@
 #include "builder/descriptor_fields.h"
 #include "builder/examine.h"
 #include "builder/table_reader.h"
+#include "format/descriptors.h"
 #include "format/package_format.h"
 #include "format/records.h"
 #include "format/scramble.h"
@@ -91,17 +91,20 @@ void CheckEdition(const TableReader& t, PublishProject& p) {
     if (p.inform) {
         p.informName = ValueOf(p.given, info_key::kNameOfInformFile);
         if (!IsPlainFileName(p.informName))
-            throw CliError(kExitInput, t.file() + ": a news edition ('General.AutoInform') needs "
-                                                  "'AutoInform.NameOfInformFile', a plain file name");
+            throw CliError(kExitInput, t.file() +
+                                           ": a news edition ('General.AutoInform') needs "
+                                           "'AutoInform.NameOfInformFile', a plain file name");
     } else if (p.setupFile.empty()) {
         t.Missing("setup_file");
     } else if (method.empty()) {
         throw CliError(kExitInput, t.file() + ": missing key 'NewSetup.ShutDownMethod'");
     }
     if (!method.empty() && known == std::end(kShutDownMethods))
-        throw CliError(kExitInput, t.file() + ": 'NewSetup.ShutDownMethod' must be one of \"Issue a Message Box\", "
-                                              "\"Using WM_CLOSE\", \"Using WM_QUIT\", \"Using Terminate Process\", "
-                                              "\"Don't Shut Down\"; not \"" + method + "\"");
+        throw CliError(kExitInput, t.file() +
+                                       ": 'NewSetup.ShutDownMethod' must be one of \"Issue a Message Box\", "
+                                       "\"Using WM_CLOSE\", \"Using WM_QUIT\", \"Using Terminate Process\", "
+                                       "\"Don't Shut Down\"; not \"" +
+                                       method + "\"");
 }
 
 // The token the new setup carries in its update block, plain; empty when
@@ -119,8 +122,9 @@ uint64_t CheckSetup(const PublishProject& p) {
     if (c.volumes.size() > 1 || t.Flag(kFlagSpannedOverDisks))
         throw CliError(kExitInput, p.setupFile + ": a spanned setup cannot be downloaded as one file");
     if (SetupToken(c) != p.token)
-        throw CliError(kExitInput, p.setupFile + ": its package token is not the product's ('token'): "
-                                                 "the agents would refuse it as another product's setup");
+        throw CliError(kExitInput, p.setupFile +
+                                       ": its package token is not the product's ('token'): "
+                                       "the agents would refuse it as another product's setup");
     std::error_code ec;
     return fs::file_size(p.setupFile, ec);
 }

@@ -12,14 +12,14 @@
 namespace rv::builder {
 
 struct PublishProject {
-    std::string infoName;   // the .INFO file name
-    std::string token;      // the product's package token, plain
-    std::string setupFile;  // the new setup; may be empty for a news edition
-    std::string output;     // the folder to write
+    std::string infoName;         // the .INFO file name
+    std::string token;            // the product's package token, plain
+    std::string setupFile;        // the new setup; may be empty for a news edition
+    std::string output;           // the folder to write
     std::vector<IniValue> given;  // the .INFO keys the project sets
     bool inform = false;          // a news edition: General AutoInform
     std::string informName;
-    std::string informBody;       // 8-bit text, shown as it stands
+    std::string informBody;  // 8-bit text, shown as it stands
 };
 
 // Reads and checks a publish project; throws CliError(kExitInput) naming

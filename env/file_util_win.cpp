@@ -114,8 +114,8 @@ std::string ReadFilePart(const std::string& fileName, uint64_t maxLength, int64_
 
 bool SetFileDate(HANDLE file, uint32_t fileDate) {
     FILETIME local, utc;
-    return DosDateTimeToFileTime(HIWORD(fileDate), LOWORD(fileDate), &local) &&
-           LocalFileTimeToFileTime(&local, &utc) && SetFileTime(file, nullptr, nullptr, &utc);
+    return DosDateTimeToFileTime(HIWORD(fileDate), LOWORD(fileDate), &local) && LocalFileTimeToFileTime(&local, &utc) &&
+           SetFileTime(file, nullptr, nullptr, &utc);
 }
 
 uint32_t FileDateOf(const std::string& fileName) {
@@ -150,15 +150,14 @@ bool AppendText(const std::string& fileName, const std::string& text, uint32_t f
 }
 
 int64_t DiskFreeBytes(const std::string& path) {
-    static auto* const freeSpaceEx =
-        BindProc<decltype(GetDiskFreeSpaceExA)>("kernel32.dll", "GetDiskFreeSpaceExA");
+    static auto* const freeSpaceEx = BindProc<decltype(GetDiskFreeSpaceExA)>("kernel32.dll", "GetDiskFreeSpaceExA");
     if (freeSpaceEx) {
         ULARGE_INTEGER available, total, free;
         const std::string target = path.size() >= 3 ? path : DriveRoot(path, true);
         if (!freeSpaceEx(target.c_str(), &available, &total, &free)) return -1;
         // No drive holds 2^63 bytes; the cap only keeps the sign meaningful.
         return available.QuadPart > static_cast<uint64_t>(INT64_MAX) ? INT64_MAX
-                                                                      : static_cast<int64_t>(available.QuadPart);
+                                                                     : static_cast<int64_t>(available.QuadPart);
     }
     DWORD sectorsPerCluster, bytesPerSector, freeClusters, totalClusters;
     if (!GetDiskFreeSpaceA(DriveRoot(path, true).c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters,
@@ -241,12 +240,11 @@ bool EjectCD(const std::string& path) {
     }
     if (!drive) return false;
     DWORD returned = 0;
-    return DeviceIoControl(drive.get(), IOCTL_STORAGE_EJECT_MEDIA, nullptr, 0, nullptr, 0, &returned, nullptr) !=
-           FALSE;
+    return DeviceIoControl(drive.get(), IOCTL_STORAGE_EJECT_MEDIA, nullptr, 0, nullptr, 0, &returned, nullptr) != FALSE;
 }
 
-std::string ErrorPageText(const std::string& fileName, const std::string& body, const std::string& url,
-                          bool iisHint, const std::string& fallback) {
+std::string ErrorPageText(const std::string& fileName, const std::string& body, const std::string& url, bool iisHint,
+                          const std::string& fallback) {
     const std::string page = FileExists(fileName) ? ReadFilePart(fileName, 10000, 0) : body;
     return ErrorPageMessage(page, url, iisHint, fallback);
 }

@@ -52,7 +52,7 @@ bool EjectCD(const std::string& path);
 
 // ErrorPageMessage over a downloaded file, whose first 10000 bytes are read
 // when it exists.
-std::string ErrorPageText(const std::string& fileName, const std::string& body, const std::string& url,
-                          bool iisHint, const std::string& fallback);
+std::string ErrorPageText(const std::string& fileName, const std::string& body, const std::string& url, bool iisHint,
+                          const std::string& fallback);
 
 }  // namespace rv

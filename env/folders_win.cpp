@@ -1,6 +1,8 @@
 #include "env/folders_win.h"
 
+// windows.h first: the other system headers rely on its definitions.
 #include <windows.h>
+
 #include <shlobj.h>
 
 #include "base/bind_win.h"
@@ -38,8 +40,7 @@ std::string FolderPathById(int id) {
 }
 
 std::string SpecialPathById(int id) {
-    static auto* const get =
-        BindProc<decltype(::SHGetSpecialFolderPathA)>("shell32.dll", "SHGetSpecialFolderPathA");
+    static auto* const get = BindProc<decltype(::SHGetSpecialFolderPathA)>("shell32.dll", "SHGetSpecialFolderPathA");
     std::string path(kPathBuffer, '\0');
     if (!get || !get(nullptr, &path[0], id, FALSE)) return std::string();
     return path.substr(0, path.find('\0'));
@@ -154,8 +155,7 @@ std::string System16Dir() {
 }
 
 std::string FontDir() {
-    return FirstExisting({ReadRegistryValue(kShellFoldersKey, "Fonts", ""), WindowsDir(true) + "Fonts"},
-                         FolderExists);
+    return FirstExisting({ReadRegistryValue(kShellFoldersKey, "Fonts", ""), WindowsDir(true) + "Fonts"}, FolderExists);
 }
 
 std::string ProgramFilesDir() { return ReadRegistryValue(kVersionKey, "ProgramFilesDir", ""); }
@@ -236,9 +236,8 @@ std::string ShellFolders::Dir(ShellFolder folder, bool withBackslash) const {
         const std::string shell = rule.special ? api_.specialPath(rule.id) : api_.folderPath(rule.id);
         const std::string first = FallbackPath(*this, rule.fallbacks[0]);
         const std::string found =
-            rule.fallbacks[1].name
-                ? FirstExisting({shell, first, FallbackPath(*this, rule.fallbacks[1])}, FolderExists)
-                : FirstExisting({shell, first}, FolderExists);
+            rule.fallbacks[1].name ? FirstExisting({shell, first, FallbackPath(*this, rule.fallbacks[1])}, FolderExists)
+                                   : FirstExisting({shell, first}, FolderExists);
         return WithBackslash(found, withBackslash);
     }
     return std::string();

@@ -34,9 +34,9 @@ constexpr auto kAux = &VariableSlots::auxDir;
 constexpr size_t kDriveLength = 3, kDiskLength = 2;  // "D:\" and "D:"
 
 const FolderVariable kNamedFolders[] = {
-    Handed("<Application Folder>", kInstall),  Handed("<Common Folder>", kCommon),
-    Handed("<Auxiliary Folder>", kAux),        System("<Windows Directory>", S::Windows),
-    System("<System Directory>", S::System),   System("<System16 Directory>", S::System16),
+    Handed("<Application Folder>", kInstall), Handed("<Common Folder>", kCommon),
+    Handed("<Auxiliary Folder>", kAux),       System("<Windows Directory>", S::Windows),
+    System("<System Directory>", S::System),  System("<System16 Directory>", S::System16),
 };
 const FolderVariable kInstallFolders[] = {
     Handed("<InstallDir>", kInstall),
@@ -57,9 +57,12 @@ const FolderVariable kDrives[] = {
     System("<WinSysDisk>", S::System, kDiskLength),   System("<OriginDisk>", S::Origin, kDiskLength),
 };
 const FolderVariable kCommonFolders[] = {
-    System("<ProgramFilesDir>", S::ProgramFiles), System("<CommonFilesDir>", S::CommonFiles),
-    System("<StartMenuDir>", S::StartMenu),       System("<FontDir>", S::Fonts),
-    System("<SrcDir>", S::Source),                System("<OriginDir>", S::Origin),
+    System("<ProgramFilesDir>", S::ProgramFiles),
+    System("<CommonFilesDir>", S::CommonFiles),
+    System("<StartMenuDir>", S::StartMenu),
+    System("<FontDir>", S::Fonts),
+    System("<SrcDir>", S::Source),
+    System("<OriginDir>", S::Origin),
     System("<TempDir>", S::Temp),
 };
 const FolderVariable kShellFolders[] = {
@@ -83,10 +86,8 @@ struct IdentityVariable {
     std::string (VariableSource::*value)();
 };
 const IdentityVariable kIdentity[] = {
-    {"<LoggedUserName>", &VariableSource::LoggedUserName},
-    {"<UserName>", &VariableSource::RegisteredOwner},
-    {"<CompanyName>", &VariableSource::RegisteredOrganization},
-    {"<ComputerName>", &VariableSource::ComputerName},
+    {"<LoggedUserName>", &VariableSource::LoggedUserName},      {"<UserName>", &VariableSource::RegisteredOwner},
+    {"<CompanyName>", &VariableSource::RegisteredOrganization}, {"<ComputerName>", &VariableSource::ComputerName},
     {"<CurrentDomainName>", &VariableSource::DomainName},
 };
 constexpr const char* kExitCode = "<LastExecutableExitCode>";
@@ -303,8 +304,8 @@ std::string UserTableValue(const std::string& table, const std::string& token) {
 
 std::optional<std::string> DateVariableText(char code, const DateTime& now, const DateNames& names) {
     const std::string dd = Two(now.day), mm = Two(now.month), yy = Two(now.year % 100), yyyy = ZeroPad(now.year, 4);
-    const std::string time = Two(now.hour) + names.timeSeparator + Two(now.minute) + names.timeSeparator +
-                             Two(now.second);
+    const std::string time =
+        Two(now.hour) + names.timeSeparator + Two(now.minute) + names.timeSeparator + Two(now.second);
     switch (code) {
         case '#': {
             const std::string month = now.month >= 1 && now.month <= 12 ? names.months[now.month - 1] : "";

@@ -9,18 +9,15 @@
 
 namespace rv {
 
-inline uint16_t GetU16(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
+inline uint16_t GetU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 
 inline uint32_t GetU32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
+           (static_cast<uint32_t>(p[3]) << 24);
 }
 
 inline int64_t GetI64(const uint8_t* p) {
-    return static_cast<int64_t>(static_cast<uint64_t>(GetU32(p)) |
-                                (static_cast<uint64_t>(GetU32(p + 4)) << 32));
+    return static_cast<int64_t>(static_cast<uint64_t>(GetU32(p)) | (static_cast<uint64_t>(GetU32(p + 4)) << 32));
 }
 
 inline void PutU16(uint8_t* p, uint16_t v) {
@@ -40,9 +37,7 @@ inline void PutI64(uint8_t* p, int64_t v) {
 
 // The recorded package length is stored high half first, unlike every
 // other field of the format.
-inline uint64_t GetRecordedLength(const uint8_t* p) {
-    return (static_cast<uint64_t>(GetU32(p)) << 32) | GetU32(p + 4);
-}
+inline uint64_t GetRecordedLength(const uint8_t* p) { return (static_cast<uint64_t>(GetU32(p)) << 32) | GetU32(p + 4); }
 
 inline void PutRecordedLength(uint8_t* p, uint64_t v) {
     PutU32(p, static_cast<uint32_t>(v >> 32));
@@ -55,8 +50,6 @@ inline void AppendU32(std::string& out, uint32_t v) {
     out.append(reinterpret_cast<const char*>(b), 4);
 }
 
-inline const uint8_t* Bytes(const std::string& s) {
-    return reinterpret_cast<const uint8_t*>(s.data());
-}
+inline const uint8_t* Bytes(const std::string& s) { return reinterpret_cast<const uint8_t*>(s.data()); }
 
 }  // namespace rv

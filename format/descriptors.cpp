@@ -12,12 +12,26 @@ IniKey AgentTextKey(int number) {
         const char* key;
         const char* fallback;
     } kTexts[] = {
-        {2, "s2", ""},   {3, "s3", "File Download Aborted!"}, {4, "s4", "File not Found!"},
-        {5, "s5", "Unable to Download File!"}, {11, "s11", ""}, {12, "s12", ""}, {13, "s13", ""},
-        {14, "s14", ""}, {15, "s15", ""}, {16, "s16", ""}, {17, "s17", ""}, {21, "s21", ""},
-        {22, "s22", ""}, {23, "s23", ""}, {24, "s24", ""}, {31, "s31", "Downloading INFO File..."},
-        {32, "s32", "Downloading UPDATE File..."}, {33, "s33", "Downloading INFORM File..."},
-        {34, "s34", "New Version"}, {35, "s35", "Download"},
+        {2, "s2", ""},
+        {3, "s3", "File Download Aborted!"},
+        {4, "s4", "File not Found!"},
+        {5, "s5", "Unable to Download File!"},
+        {11, "s11", ""},
+        {12, "s12", ""},
+        {13, "s13", ""},
+        {14, "s14", ""},
+        {15, "s15", ""},
+        {16, "s16", ""},
+        {17, "s17", ""},
+        {21, "s21", ""},
+        {22, "s22", ""},
+        {23, "s23", ""},
+        {24, "s24", ""},
+        {31, "s31", "Downloading INFO File..."},
+        {32, "s32", "Downloading UPDATE File..."},
+        {33, "s33", "Downloading INFORM File..."},
+        {34, "s34", "New Version"},
+        {35, "s35", "Download"},
     };
     for (const auto& t : kTexts)
         if (t.number == number) return IniKey{"AutoUpdate", t.key, t.fallback};
@@ -26,7 +40,9 @@ IniKey AgentTextKey(int number) {
 
 IniKey AgentTextKey(AgentString text) { return AgentTextKey(static_cast<int>(text)); }
 
-std::string ReadText(DescriptorStore& store, const IniKey& key) { return store.Read(key.section, key.key, key.fallback); }
+std::string ReadText(DescriptorStore& store, const IniKey& key) {
+    return store.Read(key.section, key.key, key.fallback);
+}
 
 long long ReadNumber(DescriptorStore& store, const IniKey& key) {
     return ToInt64(store.Read(key.section, key.key, ""), ToInt64(key.fallback, 0));

@@ -76,19 +76,19 @@ constexpr IniKey kAutoInformHeight{"AutoInform", "AutoInformH", "360"};
 // "s<number>" with its default (empty for most). Each value is the number
 // in its key, which published .original files already use.
 enum class AgentString {
-    NotConnected = 2,          // a check the user asked for found no internet connection
-    DownloadAborted = 3,       // the user cancelled the download
-    FileNotFound = 4,          // a file on a drive or a share is missing
-    DownloadFailed = 5,        // a file over HTTP could not be fetched
-    DownloadQuestion = 11,     // "Download PROG_NAME", followed by one of the next two
-    DownloadQuestionEnd = 12,  // ...when the setup runs without asking again
+    NotConnected = 2,                     // a check the user asked for found no internet connection
+    DownloadAborted = 3,                  // the user cancelled the download
+    FileNotFound = 4,                     // a file on a drive or a share is missing
+    DownloadFailed = 5,                   // a file over HTTP could not be fetched
+    DownloadQuestion = 11,                // "Download PROG_NAME", followed by one of the next two
+    DownloadQuestionEnd = 12,             // ...when the setup runs without asking again
     DownloadQuestionThenInstallEnd = 13,  // ...when the install is asked for after the download
     InstallQuestion = 14,
-    CloseProgramRequest = 15,  // asked until the running product has ended
-    UpToDate = 16,             // after a completed setup
-    RestartQuestion = 17,      // follows UpToDate when the product is to be started again
-    NothingNew = 21,           // a check the user asked for found no update
-    ShotConfirm = 22,          // the question before a check, then the next two
+    CloseProgramRequest = 15,      // asked until the running product has ended
+    UpToDate = 16,                 // after a completed setup
+    RestartQuestion = 17,          // follows UpToDate when the product is to be started again
+    NothingNew = 21,               // a check the user asked for found no update
+    ShotConfirm = 22,              // the question before a check, then the next two
     ShotConfirmOverInternet = 23,  // ...only when the .info file comes from a URL
     ShotConfirmEnd = 24,
     InfoDownloadStatus = 31,

@@ -91,9 +91,7 @@ int SectionFontSize(const std::string& section) {
     return static_cast<int>(ToInt64(SectionValue(section, "FontSize", "8"), kDefaultFontSize));
 }
 
-std::string SectionFontName(const std::string& section) {
-    return SectionValue(section, "FontName", kDefaultFontName);
-}
+std::string SectionFontName(const std::string& section) { return SectionValue(section, "FontName", kDefaultFontName); }
 
 std::string UnquoteIniValue(const std::string& value) { return Unquote(value, '|'); }
 

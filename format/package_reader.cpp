@@ -11,7 +11,8 @@ namespace rv {
 
 size_t MemorySource::ReadAt(uint64_t offset, void* buffer, size_t n) {
     if (offset >= data_.size()) return 0;
-    const size_t count = static_cast<size_t>(data_.size() - offset) < n ? static_cast<size_t>(data_.size() - offset) : n;
+    const size_t count =
+        static_cast<size_t>(data_.size() - offset) < n ? static_cast<size_t>(data_.size() - offset) : n;
     std::memcpy(buffer, data_.data() + offset, count);
     return count;
 }
@@ -57,8 +58,8 @@ void PackageReader::ReadTrailer(ByteSource& src) {
     const uint64_t end = layout_.volumeLength;
     std::string lengthField;
     if (end < 4 || !ReadExact(src, end - 4, 4, lengthField)) return;
-    const uint32_t length = GetU32(Bytes(lengthField)) < kTrailerSize ? GetU32(Bytes(lengthField))
-                                                                     : static_cast<uint32_t>(kTrailerSize);
+    const uint32_t length =
+        GetU32(Bytes(lengthField)) < kTrailerSize ? GetU32(Bytes(lengthField)) : static_cast<uint32_t>(kTrailerSize);
     std::string raw;
     if (length >= 4 && end >= length) ReadExact(src, end - length, length - 4, raw);
     trailer_ = DecodeTrailer(Bytes(raw), raw.size());
@@ -105,9 +106,7 @@ std::string PackageReader::InternetItem(int index, bool unscramble) const {
     return unscramble ? UnscrambleItemOrRandom(item) : item;
 }
 
-std::string PackageReader::DescriptorName() const {
-    return NameWithoutExtensions(UpdateItem(1)) + ".original";
-}
+std::string PackageReader::DescriptorName() const { return NameWithoutExtensions(UpdateItem(1)) + ".original"; }
 
 uint32_t PackageReader::RequiredSpace(uint64_t clusterSize) const {
     return trailer_.requiredSpace[RequiredSpaceIndex(clusterSize)];

@@ -64,7 +64,7 @@ enum class RecordStatus {
 struct RecordResult {
     RecordStatus status = RecordStatus::Ok;
     std::string message;
-    uint64_t next = 0;       // offset behind the record
+    uint64_t next = 0;  // offset behind the record
     bool compressed = false;
     uint64_t bodySize = 0;   // bytes of the body as stored
     bool hadHeader = false;  // false: an empty body or header, skipped

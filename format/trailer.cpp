@@ -18,8 +18,7 @@ Trailer DecodeTrailer(const uint8_t* bytes, size_t available) {
     t.magic = GetU32(raw + o::kMagic);
     t.checksum = GetU32(raw + o::kChecksum);
     t.timeStamp = GetI64(raw + o::kTimeStamp);
-    for (size_t i = 0; i < kRequiredSpaceEntries; ++i)
-        t.requiredSpace[i] = GetU32(raw + o::kRequiredSpace + 4 * i);
+    for (size_t i = 0; i < kRequiredSpaceEntries; ++i) t.requiredSpace[i] = GetU32(raw + o::kRequiredSpace + 4 * i);
     t.volumeNumber = raw[o::kVolumeNumber];
     t.flags = raw[o::kFlags];
     t.internetSetup = raw[o::kInternetSetup];
@@ -40,8 +39,7 @@ std::array<uint8_t, kTrailerSize> EncodeTrailer(const Trailer& t) {
     PutU32(p + o::kMagic, t.magic);
     PutU32(p + o::kChecksum, t.checksum);
     PutI64(p + o::kTimeStamp, t.timeStamp);
-    for (size_t i = 0; i < kRequiredSpaceEntries; ++i)
-        PutU32(p + o::kRequiredSpace + 4 * i, t.requiredSpace[i]);
+    for (size_t i = 0; i < kRequiredSpaceEntries; ++i) PutU32(p + o::kRequiredSpace + 4 * i, t.requiredSpace[i]);
     p[o::kVolumeNumber] = t.volumeNumber;
     p[o::kFlags] = t.flags;
     p[o::kInternetSetup] = t.internetSetup;
@@ -59,8 +57,7 @@ uint16_t TrailerCheck(const uint8_t* trailer) {
         if ((i >= o::kTrailerCheck && i < o::kTrailerCheck + 2) || (i >= o::kChecksum && i < o::kChecksum + 4))
             continue;
         crc ^= static_cast<uint16_t>(trailer[i] << 8);
-        for (int bit = 0; bit < 8; ++bit)
-            crc = static_cast<uint16_t>((crc & 0x8000) ? (crc << 1) ^ 0x1021 : crc << 1);
+        for (int bit = 0; bit < 8; ++bit) crc = static_cast<uint16_t>((crc & 0x8000) ? (crc << 1) ^ 0x1021 : crc << 1);
     }
     return crc == 0 ? 1 : crc;
 }
@@ -70,8 +67,7 @@ void SealTrailer(uint8_t* trailer) { PutU16(trailer + o::kTrailerCheck, TrailerC
 size_t RequiredSpaceIndex(uint64_t clusterSize) {
     if (clusterSize < 512) return 0;
     size_t index = 1;
-    for (uint64_t size = 1024; size <= clusterSize && index < kRequiredSpaceEntries - 1; size <<= 1)
-        ++index;
+    for (uint64_t size = 1024; size <= clusterSize && index < kRequiredSpaceEntries - 1; size <<= 1) ++index;
     return index;
 }
 

@@ -17,8 +17,8 @@ constexpr const char* kLibrary = "wininet.dll";
 // The entry points, bound once with the types of their declarations; a
 // missing library leaves them null and every service reports failure.
 struct WinInet {
-    decltype(::InternetGetConnectedState)* connected = BindProc<decltype(::InternetGetConnectedState)>(
-        kLibrary, "InternetGetConnectedState");
+    decltype(::InternetGetConnectedState)* connected =
+        BindProc<decltype(::InternetGetConnectedState)>(kLibrary, "InternetGetConnectedState");
     decltype(::InternetOpenA)* open = BindProc<decltype(::InternetOpenA)>(kLibrary, "InternetOpenA");
     decltype(::InternetOpenUrlA)* openUrl = BindProc<decltype(::InternetOpenUrlA)>(kLibrary, "InternetOpenUrlA");
     decltype(::HttpQueryInfoA)* query = BindProc<decltype(::HttpQueryInfoA)>(kLibrary, "HttpQueryInfoA");
@@ -66,8 +66,8 @@ std::string QueryText(HINTERNET request, DWORD info) {
 class BodyFile {
 public:
     BodyFile(const std::string& name, bool append)
-        : file_(CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                            append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)) {
+        : file_(CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, append ? OPEN_ALWAYS : CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr)) {
         if (append && file_) SetFilePointer(file_.get(), 0, nullptr, FILE_END);
     }
     bool Write(const char* data, DWORD size) {
@@ -121,8 +121,8 @@ InternetHandle RequestRest(HINTERNET session, const std::string& url, int64_t of
 // The file mode: continues the partial file of this server file when the
 // server sends its rest, else writes it afresh and removes the partial
 // files of older server files. The local file appears when it is whole.
-std::string DownloadToFile(HINTERNET session, HINTERNET request, const std::string& url,
-                           const std::string& localFile, int64_t size, DownloadProgress* progress, const bool& abort) {
+std::string DownloadToFile(HINTERNET session, HINTERNET request, const std::string& url, const std::string& localFile,
+                           int64_t size, DownloadProgress* progress, const bool& abort) {
     const std::string partial = PartialFileName(localFile, size, LastModifiedDosDate(request));
     const bool resumable = FileExists(partial);
     if (!resumable) DeleteFiles(localFile + ".*", true);

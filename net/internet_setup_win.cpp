@@ -62,7 +62,8 @@ DriverResult RunInternetSetup(RunContext& ctx, StatusDisplay& display, const std
     if (error.empty()) error = CheckToken(own, target, url);
     DriverResult result;
     if (error.empty())
-        result = RunExtractionDriver(ctx, display, DriverInputs{extractionFolder, target, "", !hidden, ctx.commandTail});
+        result =
+            RunExtractionDriver(ctx, display, DriverInputs{extractionFolder, target, "", !hidden, ctx.commandTail});
     else if (error == kDeclined)
         result.outcome = SetupOutcome::Declined;
     // A file beside the stub is the user's; only a download is removed.

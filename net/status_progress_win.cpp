@@ -1,6 +1,5 @@
 #include "net/status_progress_win.h"
 
-
 namespace rv {
 
 void StatusProgress::Start(int range, int position, const std::string& text) {

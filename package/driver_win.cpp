@@ -1,6 +1,5 @@
 #include "package/driver_win.h"
 
-#include "env/descriptor_files_win.h"
 #include "base/handle_win.h"
 #include "base/numbers.h"
 #include "base/paths.h"
@@ -9,6 +8,7 @@
 #include "base/registry_win.h"
 #include "base/text.h"
 #include "base/window_win.h"
+#include "env/descriptor_files_win.h"
 #include "env/file_util_win.h"
 #include "env/trace_win.h"
 #include "package/extraction_win.h"
@@ -76,12 +76,11 @@ bool AskBeforeExtracting(const BoxSettings& boxes, const std::string& folder, co
     const std::string drive = std::string(1, UpperAscii(folder.empty() ? 'C' : folder[0])) + ":";
     const SpaceTexts texts{package.Text("s2"), package.Text("s3"), package.Text("s4"), package.Text("s5"),
                            package.Text("s6")};
-    const std::string question = FreeSpaceQuestion(package.Flag(kFlagAlwaysShowTempNotice),
-                                                   package.RequiredSpace(folder),
-                                                   static_cast<double>(DiskFreeBytes(folder)), drive, texts);
+    const std::string question =
+        FreeSpaceQuestion(package.Flag(kFlagAlwaysShowTempNotice), package.RequiredSpace(folder),
+                          static_cast<double>(DiskFreeBytes(folder)), drive, texts);
     if (question.empty()) return true;
-    return ConfirmYesNo(boxes, nullptr, question, package.Text("Confirm"), package.Charset(),
-                        package.Text("BtnText"));
+    return ConfirmYesNo(boxes, nullptr, question, package.Text("Confirm"), package.Charset(), package.Text("BtnText"));
 }
 
 SetupOutcome OutcomeOf(const ExtractionResult& x) {

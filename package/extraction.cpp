@@ -67,9 +67,8 @@ private:
         reported_ = true;
         const std::string details = host_.LastErrorText() + "<P>" + "  Data Size: <T>" + IntText(written_) +
                                     " Bytes<P>" + "  File Size:  <T>" +
-                                    IntText(static_cast<long long>(host_.FileSize(target_))) +
-                                    " Bytes<P>" + "  Bytes Free: <T>" +
-                                    IntText(host_.FreeBytes(target_)) + " Bytes";
+                                    IntText(static_cast<long long>(host_.FileSize(target_))) + " Bytes<P>" +
+                                    "  Bytes Free: <T>" + IntText(host_.FreeBytes(target_)) + " Bytes";
         host_.ShowError(target_ + "<P><P>Unable to save Extracted File!<P><P>" + details);
     }
 

@@ -59,10 +59,10 @@ struct ExtractionInputs {
 
 enum class ExtractionFailure {
     None,
-    BadChecksum,   // a volume's checksum failed, or the first volume is missing
-    Damaged,       // a record that does not decode, or a name that leaves the folder
-    WriteFailed,   // a folder or file could not be written
-    Cancelled,     // the user cancelled a disk prompt
+    BadChecksum,  // a volume's checksum failed, or the first volume is missing
+    Damaged,      // a record that does not decode, or a name that leaves the folder
+    WriteFailed,  // a folder or file could not be written
+    Cancelled,    // the user cancelled a disk prompt
 };
 
 struct ExtractionResult {

@@ -1,8 +1,8 @@
 #include <windows.h>
 
+#include "format/language.h"
 #include "package/file_info.h"
 #include "package/file_source_win.h"
-#include "format/language.h"
 #include "ui/language_win.h"
 
 namespace rv {
@@ -43,10 +43,10 @@ std::string TGFileInfo::FontName() const { return SectionFontName(Section()); }
 double TGFileInfo::RequiredSpace(const std::string& path) const {
     DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
     const std::string root = path.substr(0, 3);
-    const uint64_t cluster = GetDiskFreeSpaceA(root.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters,
-                                               &totalClusters)
-                                 ? static_cast<uint64_t>(sectorsPerCluster) * bytesPerSector
-                                 : 0;
+    const uint64_t cluster =
+        GetDiskFreeSpaceA(root.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters)
+            ? static_cast<uint64_t>(sectorsPerCluster) * bytesPerSector
+            : 0;
     return reader_.RequiredSpace(cluster);
 }
 

@@ -26,11 +26,11 @@ std::string FreeSpaceQuestion(bool alwaysNotice, double required, double availab
 std::string RemoveSwitch(const std::string& commandLine, const std::string& name);
 
 struct LaunchInputs {
-    std::string destination;   // the extraction folder, no trailing backslash
-    std::string setupCommand;  // the marked record's text: program, "*", parameters
-    std::string commandTail;   // the stub's own arguments
-    std::string token;         // "_" + thread id
-    std::string ownPath;       // the stub's path
+    std::string destination;    // the extraction folder, no trailing backslash
+    std::string setupCommand;   // the marked record's text: program, "*", parameters
+    std::string commandTail;    // the stub's own arguments
+    std::string token;          // "_" + thread id
+    std::string ownPath;        // the stub's path
     bool agentProgram = false;  // the stub is the update program
 };
 std::string SetupCommandLine(const LaunchInputs& in);

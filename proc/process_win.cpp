@@ -65,12 +65,9 @@ enum class Lister { None, Psapi, ToolHelp };
 Lister ListerFor(ProcessApi api) {
     const bool psapi = Psapi().Bound(), toolHelp = ToolHelp().Bound();
     switch (api) {
-        case ProcessApi::Psapi:
-            return psapi ? Lister::Psapi : Lister::None;
-        case ProcessApi::ToolHelp:
-            return toolHelp ? Lister::ToolHelp : Lister::None;
-        case ProcessApi::Platform:
-            break;
+        case ProcessApi::Psapi: return psapi ? Lister::Psapi : Lister::None;
+        case ProcessApi::ToolHelp: return toolHelp ? Lister::ToolHelp : Lister::None;
+        case ProcessApi::Platform: break;
     }
     if (psapi && IsNT()) return Lister::Psapi;
     return toolHelp ? Lister::ToolHelp : Lister::None;
@@ -112,12 +109,9 @@ std::vector<ListedProcess> ToolHelpProcesses() {
 
 std::vector<ListedProcess> ListProcesses(Lister lister) {
     switch (lister) {
-        case Lister::Psapi:
-            return PsapiProcesses();
-        case Lister::ToolHelp:
-            return ToolHelpProcesses();
-        case Lister::None:
-            break;
+        case Lister::Psapi: return PsapiProcesses();
+        case Lister::ToolHelp: return ToolHelpProcesses();
+        case Lister::None: break;
     }
     return {};
 }

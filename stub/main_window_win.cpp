@@ -34,7 +34,8 @@ HWND CreateChild(HWND parent, const char* cls, const Box& b, DWORD style, DWORD 
 
 GdiObject MakeFont(const std::string& name, int charset, int height) {
     return GdiObject(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, static_cast<DWORD>(charset),
-                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, name.c_str()));
+                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                                 name.c_str()));
 }
 
 void OnCreate(HWND window, MainWindowState& state) {
@@ -106,7 +107,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_DESTROY: OnDestroy(ctx); break;
         case kMsgShutDown: ctx.agent.tickBudget = static_cast<long long>(wParam); return 0;
         case kMsgLocal: OnLocalMessage(window, ctx, wParam, lParam); return 0;
-        case kMsgAgent: return AgentMessage(ctx, ctx.agent, static_cast<long long>(wParam), static_cast<long long>(lParam));
+        case kMsgAgent:
+            return AgentMessage(ctx, ctx.agent, static_cast<long long>(wParam), static_cast<long long>(lParam));
         default:
             if (message != 0 && message == ctx.boxes.AutoPlayCancelMessage()) return 1;
             break;

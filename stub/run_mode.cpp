@@ -75,9 +75,9 @@ std::vector<ForwardedMessage> ForwardedMessages(const std::string& commandTail, 
     }
     const long long test = SwitchNumberIn(commandTail, "/TEST=", -1);
     if (test >= 0) {
-        out.push_back({kMsgAgent, 31, test,
-                       "PostProcessMessage(wm_AgentMsg) to: " + target + " - AU_PerformUpdateCycle (" + IntText(test) +
-                           ")"});
+        out.push_back(
+            {kMsgAgent, 31, test,
+             "PostProcessMessage(wm_AgentMsg) to: " + target + " - AU_PerformUpdateCycle (" + IntText(test) + ")"});
         if (!copyWasRunning && test > 0) out.push_back({kMsgShutDown, 2, 0, ""});
     }
     return out;

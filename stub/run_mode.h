@@ -18,8 +18,8 @@ struct RunModeInputs {
 };
 
 struct ModeTests {
-    bool plainAgent = false;      // the update program itself
-    bool agentCopy = false;       // its "X_" copy
+    bool plainAgent = false;  // the update program itself
+    bool agentCopy = false;   // its "X_" copy
     bool spannedFirstLevel = false;
     bool spannedSecondLevel = false;
 };
@@ -32,11 +32,11 @@ std::string WindowClassName(const RunModeInputs& in);
 std::string AgentCopyClassName(const std::string& updateProgramName);
 
 enum class RunAction {
-    Nothing,           // a window of this stub exists already: a second start
-    StartAgentCopy,    // the update program: make and start the "X_" copy
-    RunAgent,          // the "X_" copy: the main window in agent mode
-    RestartFromCopy,   // spanned, first start: restart from a "Y_" copy
-    RunSetup,          // the main window in setup mode
+    Nothing,          // a window of this stub exists already: a second start
+    StartAgentCopy,   // the update program: make and start the "X_" copy
+    RunAgent,         // the "X_" copy: the main window in agent mode
+    RestartFromCopy,  // spanned, first start: restart from a "Y_" copy
+    RunSetup,         // the main window in setup mode
 };
 
 struct RunPlan {

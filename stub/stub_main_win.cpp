@@ -40,9 +40,7 @@ RunModeInputs ModeInputs(const StubContext& ctx) {
     return in;
 }
 
-std::string AgentCopyPath(const StubContext& ctx) {
-    return FolderOf(ctx.ownPath) + "X_" + FileNameOf(ctx.ownPath);
-}
+std::string AgentCopyPath(const StubContext& ctx) { return FolderOf(ctx.ownPath) + "X_" + FileNameOf(ctx.ownPath); }
 
 bool AgentCopyRunning(const StubContext& ctx) {
     const std::string className = AgentCopyClassName(ctx.package.UpdateItem(update_item::kProgramName));
@@ -94,8 +92,8 @@ bool ForwardRequests(const StubContext& ctx, bool copyWasRunning) {
     if (FileExists(target)) {
         for (const ForwardedMessage& m : ForwardedMessages(ctx.commandTail, target, copyWasRunning)) {
             if (!m.trace.empty()) TraceLog(m.trace);
-            posted |= PostProcessMessage(target, m.message, static_cast<WPARAM>(m.wParam),
-                                         static_cast<LPARAM>(m.lParam));
+            posted |=
+                PostProcessMessage(target, m.message, static_cast<WPARAM>(m.wParam), static_cast<LPARAM>(m.lParam));
         }
     }
     TraceLog("HandleParamOK() --- End");

@@ -81,15 +81,9 @@ bool InformWindow::Run(HWND owner) {
 
 LRESULT InformWindow::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-        case WM_DESTROY:
-            done_ = true;
-            return 1;
-        case WM_SIZE:
-            PlaceChildren();
-            return 0;
-        case WM_PAINT:
-            Paint();
-            return 0;
+        case WM_DESTROY: done_ = true; return 1;
+        case WM_SIZE: PlaceChildren(); return 0;
+        case WM_PAINT: Paint(); return 0;
         case WM_COMMAND:
             // A link the shell cannot open is not reported: the window closes anyway.
             if (button_ && reinterpret_cast<HWND>(lParam) == button_ && HIWORD(wParam) == BN_CLICKED) {

@@ -18,7 +18,7 @@ struct InformRequest {
     std::string fontName;
     bool rightToLeft = false;
     int height = 360, width = 360;  // outer size, pixels
-    std::string link, text;  // the text goes into the control as it is: plain or rich text
+    std::string link, text;         // the text goes into the control as it is: plain or rich text
 };
 
 // 1 when it opened the link or showed the window, 0 when text and link are both empty.

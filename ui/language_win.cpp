@@ -19,9 +19,7 @@ std::string SystemLanguageName() {
     return LanguageNameOf(primary);
 }
 
-std::string LanguageIniPath() {
-    return ProgramDir(true) + "HELP\\" + kLanguageFolder + "\\Ravlin.language.ini";
-}
+std::string LanguageIniPath() { return ProgramDir(true) + "HELP\\" + kLanguageFolder + "\\Ravlin.language.ini"; }
 
 std::string LanguageString(const std::string& key, const std::string& fallback) {
     const std::string ini = LanguageIniPath();

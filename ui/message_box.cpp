@@ -143,8 +143,8 @@ Size TextBlockSize(const std::vector<int>& lineExtents, int lineHeight) {
 Size BoxSize(Size control, FrameMetrics frame) {
     const int margin = control.width < kNarrowText ? kWideMargin : kMargin;
     const int width = control.width + 2 * frame.frameX + 2 * margin + kLeftBandWidth;
-    const int height = control.height + 2 * frame.frameY + (control.height < kShortText ? kShortTextExtra : kTextExtra) +
-                       frame.caption + kButtonBandHeight;
+    const int height = control.height + 2 * frame.frameY +
+                       (control.height < kShortText ? kShortTextExtra : kTextExtra) + frame.caption + kButtonBandHeight;
     return {width < kMinBoxWidth ? kMinBoxWidth : width, height};
 }
 
@@ -165,10 +165,8 @@ Rect ButtonRect(int index, int count, Size client) {
 BoxPaintLayout PaintLayoutOf(Size client) {
     const int shadowY = client.height - kShadowLineFromBottom;
     return {
-        {0, 0, client.width, client.height},
-        {0, shadowY, client.width, 1},
-        {0, shadowY + 1, client.width, 1},
-        {0, shadowY + 2, client.width, client.height - shadowY - 2},
+        {0, 0, client.width, client.height}, {0, shadowY, client.width, 1},
+        {0, shadowY + 1, client.width, 1},   {0, shadowY + 2, client.width, client.height - shadowY - 2},
         {0, 0, kLeftBandWidth, shadowY},
     };
 }

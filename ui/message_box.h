@@ -173,8 +173,7 @@ int DefaultButtonIndex(uint32_t style, int count);
 
 // --- Keys ----------------------------------------------------------------------
 // Virtual-key codes the box reacts to (system values).
-constexpr unsigned kKeyTab = 0x09, kKeyReturn = 0x0D, kKeyLeft = 0x25, kKeyUp = 0x26, kKeyRight = 0x27,
-                   kKeyDown = 0x28;
+constexpr unsigned kKeyTab = 0x09, kKeyReturn = 0x0D, kKeyLeft = 0x25, kKeyUp = 0x26, kKeyRight = 0x27, kKeyDown = 0x28;
 
 // Alt + ch: the leftmost button whose label's second character is ch or
 // upper-case ch (labels are written "&Yes"); -1 when none.

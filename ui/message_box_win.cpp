@@ -23,9 +23,7 @@ constexpr DWORD kAfterBoxMs = 100;
 
 // Loaded at the first box and kept until the program ends; 0 when the
 // library is missing, and the boxes then show no text.
-void LoadRichEditOnce() {
-    static Library richEdit(LoadLibraryA(kRichEditLibrary));
-}
+void LoadRichEditOnce() { static Library richEdit(LoadLibraryA(kRichEditLibrary)); }
 
 Size WindowSize(HWND window) {
     RECT r{};
@@ -106,8 +104,8 @@ int MarkupBox::Run(HWND owner, const std::string& markup, const std::string& cap
     // the run is given back first at program end.
     const Library richEdit(LoadLibraryA(kRichEditLibrary));
     const BoxClass boxClass(kClassName, BoxProc<MarkupBox>, instance_);
-    CreateWindowExA(kBoxExStyle, kClassName, caption.c_str(), kBoxStyle, -100, -100, 10, 10, owner, nullptr,
-                    instance_, this);
+    CreateWindowExA(kBoxExStyle, kClassName, caption.c_str(), kBoxStyle, -100, -100, 10, 10, owner, nullptr, instance_,
+                    this);
     if (box_) {
         CreateTextControl(markup);
         PlaceBoxAndText();
@@ -127,9 +125,7 @@ LRESULT MarkupBox::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_CREATE:
             if (timeoutMs_ > 0) SetTimer(box_, kTimeoutTimer, static_cast<UINT>(timeoutMs_), nullptr);
             break;
-        case WM_PAINT:
-            Paint();
-            return 0;
+        case WM_PAINT: Paint(); return 0;
         case WM_NOTIFY: {
             const auto* header = reinterpret_cast<const NMHDR*>(lParam);
             if (header->code == EN_REQUESTRESIZE) {
@@ -149,12 +145,8 @@ LRESULT MarkupBox::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
                 PostMessageA(box_, WM_CLOSE, 0, 0);
             }
             break;
-        case WM_CLOSE:
-            Close();
-            break;
-        case WM_DESTROY:
-            done_ = true;
-            return 1;
+        case WM_CLOSE: Close(); break;
+        case WM_DESTROY: done_ = true; return 1;
     }
     return DefWindowProcA(box_, msg, wParam, lParam);
 }
@@ -256,8 +248,7 @@ void MarkupBox::PlaceBoxAndText() {
     const Size box = BoxSize(control, frame);
     const RECT area = WorkArea();
     SetWindowPos(box_, nullptr, area.left + CentredOffset(area.right - area.left, box.width),
-                 area.top + CentredOffset(area.bottom - area.top, box.height), box.width, box.height,
-                 SWP_SHOWWINDOW);
+                 area.top + CentredOffset(area.bottom - area.top, box.height), box.width, box.height, SWP_SHOWWINDOW);
     if (!text_) return;
     const Rect place = TextControlRect(ClientSize(box_), control);
     SetWindowPos(text_, nullptr, place.left, place.top, place.width, place.height, SWP_NOZORDER | SWP_SHOWWINDOW);
@@ -339,10 +330,9 @@ void BoxSettings::EnableAutoPlayCancel(bool on) {
     autoPlayMessage_ = on ? RegisterWindowMessageA("QueryCancelAutoPlay") : 0;
 }
 
-void ErrorBox(const BoxSettings& settings, HWND owner, const std::string& text, const std::string& caption,
-              int charset, const std::string& buttons) {
-    MarkupMessageBox(settings, owner, text, CaptionOrDefault(caption, kCaptionError), 0, kStyleError, charset,
-                     buttons);
+void ErrorBox(const BoxSettings& settings, HWND owner, const std::string& text, const std::string& caption, int charset,
+              const std::string& buttons) {
+    MarkupMessageBox(settings, owner, text, CaptionOrDefault(caption, kCaptionError), 0, kStyleError, charset, buttons);
 }
 
 void WarningBox(const BoxSettings& settings, HWND owner, const std::string& text, const std::string& caption,
@@ -353,8 +343,8 @@ void WarningBox(const BoxSettings& settings, HWND owner, const std::string& text
 
 bool ConfirmYesNo(const BoxSettings& settings, HWND owner, const std::string& text, const std::string& caption,
                   int charset, const std::string& buttons) {
-    return MarkupMessageBox(settings, owner, text, CaptionOrDefault(caption, kCaptionConfirm), 0, kStyleYesNo,
-                            charset, buttons) == kButtonYes;
+    return MarkupMessageBox(settings, owner, text, CaptionOrDefault(caption, kCaptionConfirm), 0, kStyleYesNo, charset,
+                            buttons) == kButtonYes;
 }
 
 bool ConfirmOkCancel(const BoxSettings& settings, HWND owner, const std::string& text, const std::string& caption,

@@ -59,9 +59,8 @@ void WarningBox(const BoxSettings& settings, HWND owner, const std::string& text
 bool ConfirmYesNo(const BoxSettings& settings, HWND owner, const std::string& text, const std::string& caption = "",
                   int charset = kDefaultCharset, const std::string& buttons = kDefaultButtons);
 // True for OK.
-bool ConfirmOkCancel(const BoxSettings& settings, HWND owner, const std::string& text,
-                     const std::string& caption = "", int charset = kDefaultCharset,
-                     const std::string& buttons = kDefaultButtons);
+bool ConfirmOkCancel(const BoxSettings& settings, HWND owner, const std::string& text, const std::string& caption = "",
+                     int charset = kDefaultCharset, const std::string& buttons = kDefaultButtons);
 
 // The box behind the four above. `style` holds the system MB_ bits (button
 // set, icon, default button); `timeoutMs` above 0 closes the box with the

@@ -31,11 +31,20 @@ private:
 };
 
 const IniKey kKeys[] = {
-    original_key::kProbeSecondsInterval, original_key::kProbeSecondsLast, original_key::kReAskSecondsInterval,
-    original_key::kReAskSecondsLast,     original_key::kVersionOriginal,  original_key::kStamp,
-    original_key::kCharSet,              original_key::kFontSize,         info_key::kSizeOfUpdateFile,
-    info_key::kVersionNew,               info_key::kStamp,                info_key::kSizeOfInformFile,
-    info_key::kAutoInformWidth,          info_key::kAutoInformHeight,
+    original_key::kProbeSecondsInterval,
+    original_key::kProbeSecondsLast,
+    original_key::kReAskSecondsInterval,
+    original_key::kReAskSecondsLast,
+    original_key::kVersionOriginal,
+    original_key::kStamp,
+    original_key::kCharSet,
+    original_key::kFontSize,
+    info_key::kSizeOfUpdateFile,
+    info_key::kVersionNew,
+    info_key::kStamp,
+    info_key::kSizeOfInformFile,
+    info_key::kAutoInformWidth,
+    info_key::kAutoInformHeight,
 };
 
 }  // namespace
@@ -64,8 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SetStartDelay(state, in.Signed(8));
     InputStore original(in, 1), info(in, 1);
     for (int i = 0; i < 4; ++i) {
-        HandleAgentMessage(state, original, info, static_cast<long long>(in.Number(2 + i, 1)),
-                           in.Signed(8) >> (8 * i));
+        HandleAgentMessage(state, original, info, static_cast<long long>(in.Number(2 + i, 1)), in.Signed(8) >> (8 * i));
         AdvanceTickCounters(state);
         TestModeReadDue(state, static_cast<uint32_t>(in.Number(4, 4)), i == 2);
     }

@@ -12,6 +12,7 @@
 #include "base/scrambler.h"
 #include "base/switches.h"
 #include "base/text.h"
+#include "format/language.h"
 #include "format/records.h"
 #include "format/scramble.h"
 #include "format/volumes.h"
@@ -19,7 +20,6 @@
 #include "stub/run_mode.h"
 #include "tests/fuzz/fuzz_input.h"
 #include "tests/fuzz/memory_host.h"
-#include "format/language.h"
 #include "ui/message_box.h"
 
 namespace rv::fuzz {

@@ -14,13 +14,13 @@
 #include "base/numbers.h"
 #include "base/scrambler.h"
 #include "format/bytes.h"
+#include "format/language.h"
 #include "format/package_writer.h"
 #include "format/records.h"
 #include "format/scramble.h"
 #include "format/std_file.h"
 #include "tests/fuzz/fuzz_input.h"
 #include "tests/unit/test_util.h"
-#include "format/language.h"
 
 namespace rv::fuzz {
 namespace {
@@ -91,7 +91,7 @@ void Save(const fs::path& folder, const std::vector<std::string>& seeds) {
 
 std::vector<std::string> PackageSeeds(const fs::path& scratch) {
     const test::PackageKind kinds[] = {
-        {"plain", 9, false, 0, false},   {"stored", 0, false, 0, false},  {"recorded", 9, true, 0, false},
+        {"plain", 9, false, 0, false},      {"stored", 0, false, 0, false},  {"recorded", 9, true, 0, false},
         {"spanned", 0, false, 1400, false}, {"internet", 9, false, 0, true},
     };
     std::vector<std::string> seeds;
@@ -135,19 +135,19 @@ std::vector<std::string> AgentSeeds() {
     return {
         Seed(Numbers(7, 0x0200000001), {"<InstallDir>Prod.exe", "C:\\Program Files\\Prod", "", "", "C:\\Windows",
                                         "user", "PC", "-", inform, "3,4"}),
-        Seed(Numbers(15, 3), {"|<Application Folder>\\<InstallDir>\\a.exe|<WinDir>|<Date=7>|<RunTimeDir_3>|",
-                              "D:\\P", "\\\\srv\\c", "X", "", "", "", "", "|t|a|b|body", ""}),
-        Seed(Numbers(3, 0), {"|<Port>=8080| <ServiceDir>..\\x", "", "|<Port> =1|", "|C:\\S\\s.exe|", "", "", "",
-                             "", "no bars", "Don't Shut Down"}),
+        Seed(Numbers(15, 3), {"|<Application Folder>\\<InstallDir>\\a.exe|<WinDir>|<Date=7>|<RunTimeDir_3>|", "D:\\P",
+                              "\\\\srv\\c", "X", "", "", "", "", "|t|a|b|body", ""}),
+        Seed(Numbers(3, 0), {"|<Port>=8080| <ServiceDir>..\\x", "", "|<Port> =1|", "|C:\\S\\s.exe|", "", "", "", "",
+                             "no bars", "Don't Shut Down"}),
     };
 }
 
 std::vector<std::string> HttpSeeds(const std::vector<std::string>& packages) {
     return {
-        Seed(Numbers(206, 200) , {"bytes 100-199/200", "C:\\T\\Full.exe", "token"}),
+        Seed(Numbers(206, 200), {"bytes 100-199/200", "C:\\T\\Full.exe", "token"}),
         Seed(Numbers(200, 10), {"bytes */200", "x", "y"}),
         Seed(Numbers(404, 5000000), {"<HTML><HEAD><TITLE>404 Not Found</TITLE></HEAD> Microsoft-IIS/10",
-                                    "http://h/Full.exe", "Size: <SIZE> MB", "4096"}),
+                                     "http://h/Full.exe", "Size: <SIZE> MB", "4096"}),
         Seed(Numbers(206, 0), {packages.empty() ? std::string() : packages[0], "t", "t"}),
     };
 }

@@ -123,8 +123,9 @@ Regions RegionsOf(const std::string& volume, int blockCount) {
     uint64_t at = r.blockOffset;
     for (int count = 0; at + 4 <= r.trailerStart; ++count) {
         const int64_t length = static_cast<int32_t>(GetU32(Bytes(volume) + at));
-        const uint64_t end = at + 4 + static_cast<uint64_t>(count < blockCount ? static_cast<uint32_t>(length)
-                                                                                : (length > 0 ? length : -length));
+        const uint64_t end =
+            at + 4 +
+            static_cast<uint64_t>(count < blockCount ? static_cast<uint32_t>(length) : (length > 0 ? length : -length));
         if (count < blockCount) {
             r.blockStarts.push_back(at);
         } else {

@@ -80,9 +80,8 @@ constexpr size_t kMemoryBound = 32u << 20;
 constexpr double kTimeLimitSeconds = 10;
 
 const test::PackageKind kKinds[] = {
-    {"plain", 9, false, 0, false},      {"stored", 0, false, 0, false},
-    {"spanned", 9, false, 9000, false}, {"recorded length", 9, true, 0, false},
-    {"internet", 9, false, 0, true},
+    {"plain", 9, false, 0, false},          {"stored", 0, false, 0, false},  {"spanned", 9, false, 9000, false},
+    {"recorded length", 9, true, 0, false}, {"internet", 9, false, 0, true},
 };
 
 Volumes BuildPackage(const test::PackageKind& kind, unsigned seed, const fs::path& scratch) {
@@ -147,12 +146,18 @@ std::map<std::string, std::string> SetupFiles(std::map<std::string, std::string>
 enum class Outcome { Refused, Harmless, Failure };
 
 Outcome Judge(const Run& run, const Run& reference, bool checksumDisabled, std::string& why) {
-    if (!run.violation.empty()) why = run.violation;
-    else if (run.seconds > kTimeLimitSeconds) why = "took " + FixedText(run.seconds, 1) + " s";
-    else if (run.peakBytes > kMemoryBound) why = "used " + IntText(static_cast<long long>(run.peakBytes >> 20)) + " MB";
-    else if (!WouldRunSetup(run.result)) return Outcome::Refused;
-    else if (checksumDisabled || SetupFiles(run.files) == SetupFiles(reference.files)) return Outcome::Harmless;
-    else why = "the setup would run from changed files";
+    if (!run.violation.empty())
+        why = run.violation;
+    else if (run.seconds > kTimeLimitSeconds)
+        why = "took " + FixedText(run.seconds, 1) + " s";
+    else if (run.peakBytes > kMemoryBound)
+        why = "used " + IntText(static_cast<long long>(run.peakBytes >> 20)) + " MB";
+    else if (!WouldRunSetup(run.result))
+        return Outcome::Refused;
+    else if (checksumDisabled || SetupFiles(run.files) == SetupFiles(reference.files))
+        return Outcome::Harmless;
+    else
+        why = "the setup would run from changed files";
     return Outcome::Failure;
 }
 
@@ -182,8 +187,8 @@ int HostSweep() {
                 std::fprintf(stderr, "the undamaged %s package does not extract\n", kind.name);
                 return 2;
             }
-            for (const DamagedCase& c : DamagedCases(package, disabled ? WithChecksumsDisabled(other) : other,
-                                                     blockCount)) {
+            for (const DamagedCase& c :
+                 DamagedCases(package, disabled ? WithChecksumsDisabled(other) : other, blockCount)) {
                 const std::string rowName = c.kind + (disabled ? "|1234" : "|on");
                 if (!rows.count(rowName)) order.push_back(rowName);
                 Row& row = rows[rowName];
@@ -197,8 +202,8 @@ int HostSweep() {
                     case Outcome::Harmless: ++row.harmless; break;
                     case Outcome::Failure:
                         ++row.failures;
-                        failures.push_back(std::string(kind.name) + (disabled ? " (1234)" : "") + ", " + c.kind +
-                                           ", " + c.detail + ": " + why);
+                        failures.push_back(std::string(kind.name) + (disabled ? " (1234)" : "") + ", " + c.kind + ", " +
+                                           c.detail + ": " + why);
                         break;
                 }
             }

@@ -31,8 +31,8 @@ int main(int argc, char** argv) {
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "RvReplyWindow";
     RegisterClassA(&wc);
-    HWND window = CreateWindowA("RvReplyWindow", "reply", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance,
-                                nullptr);
+    HWND window =
+        CreateWindowA("RvReplyWindow", "reply", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
     g_log = std::fopen(argv[2], "wb");
     if (!window || !g_log) return 1;
     SetTimer(window, 1, static_cast<UINT>(argc > 3 ? std::atoi(argv[3]) : 60) * 1000u, nullptr);

@@ -49,7 +49,8 @@ BOOL CALLBACK PrintChild(HWND child, LPARAM) {
     // WM_GETTEXT reaches the control itself; GetWindowText of another
     // process's window only answers the stored title.
     DWORD_PTR copied = 0;
-    SendMessageTimeoutA(child, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &copied);
+    SendMessageTimeoutA(child, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
+                        &copied);
     std::printf("%s\t%s\n", cls, text);
     return TRUE;
 }

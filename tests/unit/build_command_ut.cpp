@@ -44,9 +44,12 @@ TEST(Build, RoundTripsThroughExtract) {
         {"plain", "[setup]\nprogram = \"setup.exe\"\nparameters = \"/S /X\"\n", 1, 2},
         {"stored", "[compression]\nstore = true\n", 1, 2},
         {"spanned", "[package]\nvolume_size = 1000000\n[compression]\nlevel = 1\n", 3, 2},
-        {"internet", "[internet]\nbase_url = \"http://example.com/dl\"\nsetup_file = \"Full.exe\"\ntoken = \"T1\"\n", 1, 3},
-        {"agent", "[package]\nis_agent = true\nwrite_agent = true\nrecord_length = false\n"
-                  "[update]\nprogram = \"Upd.exe\"\ntoken = \"secret\"\nbackground = true\n", 1, 2},
+        {"internet", "[internet]\nbase_url = \"http://example.com/dl\"\nsetup_file = \"Full.exe\"\ntoken = \"T1\"\n", 1,
+         3},
+        {"agent",
+         "[package]\nis_agent = true\nwrite_agent = true\nrecord_length = false\n"
+         "[update]\nprogram = \"Upd.exe\"\ntoken = \"secret\"\nbackground = true\n",
+         1, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -94,7 +97,8 @@ TEST(Build, BlocksAndFlagsCarryTheProjectSettings) {
         "size = 5242880\nconfirm_download = true\n");
     StdFileSource src(s.volumes[0]);
     const PackageReader r(src);
-    EXPECT_EQ(r.trailer().flags, kFlagAlwaysShowTempNotice | kFlagShowActivityBar | kFlagDebugTrace | kFlagSpannedOverDisks);
+    EXPECT_EQ(r.trailer().flags,
+              kFlagAlwaysShowTempNotice | kFlagShowActivityBar | kFlagDebugTrace | kFlagSpannedOverDisks);
     EXPECT_TRUE(r.trailer().internetSetup && r.trailer().confirmDownload);
     EXPECT_TRUE(r.layout().hasRecordedLength);
     EXPECT_EQ(r.UpdateItem(0), "http://upd/");
@@ -149,7 +153,8 @@ TEST(Build, BadInputLeavesNoOutput) {
         // so a case that replaces it writes the whole file.
         const std::string path = folder.Path("p.toml");
         std::ofstream(path) << (std::string(c.project).rfind("stub", 0) == 0 ? "" : "stub = \"stub.exe\"\n")
-                            << "source = \"src\"\noutput = \"out/Setup.exe\"\n" << c.project;
+                            << "source = \"src\"\noutput = \"out/Setup.exe\"\n"
+                            << c.project;
         const CliError e = Failure([&] { BuildPackage(LoadProject(path), BuildOptions{}); });
         EXPECT_EQ(e.code(), kExitInput);
         EXPECT_NE(std::string(e.what()).find(c.expected), std::string::npos) << e.what();
@@ -197,8 +202,12 @@ TEST(Build, OriginalDescriptorGoesIntoThePackageBesideTheFiles) {
     EXPECT_TRUE(PackageReader(src).trailer().writeAgent);
 
     folder.AddSource("PROD.original", "the product's own");
-    const CliError clash = Failure([&] { folder.Build("[update]\ndescriptor = \"Prod.INFO\"\n"
-                                                      "[update.original]\nVersionOriginal = 1\n", "out/Two.exe"); });
+    const CliError clash = Failure([&] {
+        folder.Build(
+            "[update]\ndescriptor = \"Prod.INFO\"\n"
+            "[update.original]\nVersionOriginal = 1\n",
+            "out/Two.exe");
+    });
     EXPECT_EQ(clash.code(), kExitInput);
     EXPECT_NE(std::string(clash.what()).find("already holds Prod.original"), std::string::npos) << clash.what();
     EXPECT_FALSE(fs::exists(folder.Path("out/Two.exe")));

@@ -40,7 +40,7 @@ TEST(Inspect, BrokenRecordFailsEvenWithoutAChecksum) {
     s.stubImage = test::FakeStubImage(1024);
     ASSERT_TRUE(test::WritePackage(s, dir.Path("S.exe"), {{"a.txt", std::string(5000, 'a')}}));
     std::string bytes = Contents(dir.Path("S.exe"));
-    bytes[bytes.size() - 74 - 20] ^= 0x55;  // inside the zlib stream
+    bytes[bytes.size() - 74 - 20] ^= 0x55;                                     // inside the zlib stream
     bytes.replace(bytes.size() - 74 + 16, 4, std::string("\xD2\x04\0\0", 4));  // checksum 1234: not tested
     WriteWholeFile(dir.Path("S.exe"), bytes);
     const CliError e = Failure([&] { ReadContents(dir.Path("S.exe"), Checksums::Require); });

@@ -106,11 +106,10 @@ std::string Build(const test::TempDir& dir, const std::vector<Entry>& records, u
 
 TEST(Extraction, FilesTimesSetupCommandAndProgress) {
     test::TempDir dir;
-    const std::string package =
-        Build(dir, {{MakeSetupRecordHeader("setup.exe", "/S", 0x5A3B1234), "program"},
-                    {MakeRecordHeader("data\\a.txt", 0x11112222), std::string(100000, 'a')},
-                    {MakeRecordHeader("data/sub/b.txt", 0), "b"},
-                    {MakeRecordHeader("data\\a.txt", 0), "+more"}});
+    const std::string package = Build(dir, {{MakeSetupRecordHeader("setup.exe", "/S", 0x5A3B1234), "program"},
+                                            {MakeRecordHeader("data\\a.txt", 0x11112222), std::string(100000, 'a')},
+                                            {MakeRecordHeader("data/sub/b.txt", 0), "b"},
+                                            {MakeRecordHeader("data\\a.txt", 0), "+more"}});
     FakeHost host;
     const ExtractionResult r = ExtractPackage({package, "DEST", "", false}, host);
     EXPECT_EQ(r.failure, ExtractionFailure::None);
@@ -168,8 +167,9 @@ TEST(Extraction, VolumesPromptsAndCancel) {
 
 TEST(Extraction, AVolumeThatIsNotTheNextDiskIsRefused) {
     test::TempDir dir;
-    const std::string package = Build(dir, {{MakeSetupRecordHeader("setup.exe", "", 0), "p"},
-                                            {MakeRecordHeader("big.bin", 0), test::PatternBytes(30000, 3)}},
+    const std::string package = Build(dir,
+                                      {{MakeSetupRecordHeader("setup.exe", "", 0), "p"},
+                                       {MakeRecordHeader("big.bin", 0), test::PatternBytes(30000, 3)}},
                                       12000);
     ASSERT_GE(test::ReadPackage(package).volumes, 3);
     const std::string second = VolumeName(package, 2), third = VolumeName(package, 3);

@@ -79,8 +79,8 @@ TEST(RunTimeFolders, MethodsInOrderUntilOneFinds) {
     } cases[] = {
         {"|1|app.exe|", "C:\\Prog\\App"},
         {"|1|none.exe|1|HKEY_CURRENT_USER\\Soft\\Ed\\Path|", "D:\\Ed"},  // default value empty: the named one
-        {"|0||1|HKEY_CURRENT_USER\\Soft\\Tool|", "E:\\Tool"},             // a file's folder
-        {"|0||0||1|x.dll|1|1|", "\\\\srv\\share\\lib"},                    // fixed drives first, then network
+        {"|0||1|HKEY_CURRENT_USER\\Soft\\Tool|", "E:\\Tool"},            // a file's folder
+        {"|0||0||1|x.dll|1|1|", "\\\\srv\\share\\lib"},                  // fixed drives first, then network
         {"|0||0||0||0|0|1|Data|1|0|", "D:\\Work\\Data"},
         {"|0||0||0||0|0|0||0|0|1|F:\\Fixed|", "F:\\Fixed"},
         {"|1|app.exe|0||0||0|0|0||0|0|1|F:\\Fixed|", "C:\\Prog\\App"},  // the first find wins

@@ -16,8 +16,8 @@ TEST(LanguageFile, EnglishGetsTheBuiltInTextsOtherLanguagesKeepTheirOwn) {
     test::TempDir dir;
     std::ofstream(dir.Path("English.txt")) << "# comment\n\ns0=My Setup\r\n s1 = spaced=value\n";
     std::ofstream(dir.Path("Turkish.txt")) << "s0=Kurulum\n";
-    const std::string block = MakeLanguageBlock({ReadLanguageFile(dir.Path("English.txt")),
-                                                 ReadLanguageFile(dir.Path("Turkish.txt"))});
+    const std::string block =
+        MakeLanguageBlock({ReadLanguageFile(dir.Path("English.txt")), ReadLanguageFile(dir.Path("Turkish.txt"))});
     const std::string english = ChooseLanguageSection(block, "ENGLISH");
     const std::string turkish = ChooseLanguageSection(block, "TURKISH");
     EXPECT_EQ(SectionText(english, "s0"), "My Setup");
@@ -37,7 +37,8 @@ TEST(LanguageFile, NoLanguagesGiveTheBuiltInEnglishSection) {
 TEST(LanguageFile, BadLinesNameFileAndLine) {
     test::TempDir dir;
     std::ofstream(dir.Path("French.txt")) << "s0=ok\nno equals sign\n";
-    std::ofstream(dir.Path("German.txt")) << "s0=a\x01" "b\n";
+    std::ofstream(dir.Path("German.txt")) << "s0=a\x01"
+                                             "b\n";
     EXPECT_NE(std::string(Failure([&] { ReadLanguageFile(dir.Path("French.txt")); }).what()).find("French.txt:2:"),
               std::string::npos);
     EXPECT_NE(std::string(Failure([&] { ReadLanguageFile(dir.Path("German.txt")); }).what()).find("German.txt:1:"),

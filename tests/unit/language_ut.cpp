@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "tests/unit/test_util.h"
 #include "format/language.h"
+#include "tests/unit/test_util.h"
 
 namespace rv {
 namespace {
@@ -10,14 +10,13 @@ TEST(LanguageNames, Table) {
     const struct {
         int id;
         const char* name;
-    } cases[] = {{9, "ENGLISH"}, {31, "TURKISH"}, {26, "CROATIAN"}, {1, "ARABIC"}, {54, "AFRIKAANS"},
-                 {42, "VIETNAMESE"}, {99, ""},     {0, ""},          {100, ""}};
+    } cases[] = {{9, "ENGLISH"},     {31, "TURKISH"}, {26, "CROATIAN"}, {1, "ARABIC"}, {54, "AFRIKAANS"},
+                 {42, "VIETNAMESE"}, {99, ""},        {0, ""},          {100, ""}};
     for (const auto& c : cases) EXPECT_EQ(LanguageNameOf(c.id), c.name) << c.id;
 }
 
 TEST(LanguageSections, ChoiceBySystemLanguageThenEnglishThenOnly) {
-    const std::string englishAndTurkish =
-        test::LanguageBlock({{"english", "s0=Hello"}, {"TURKISH", "s0=Merhaba"}});
+    const std::string englishAndTurkish = test::LanguageBlock({{"english", "s0=Hello"}, {"TURKISH", "s0=Merhaba"}});
     const std::string single = test::LanguageBlock({{"Deutsch", "s0=Hallo"}});
     const std::string twoOthers = test::LanguageBlock({{"French", "s0=Salut"}, {"German", "s0=Hallo"}});
     const struct {

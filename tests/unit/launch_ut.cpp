@@ -40,8 +40,13 @@ TEST(Launch, MegabyteTexts) {
     const struct {
         double bytes;
         const char* text;
-    } cases[] = {{0, "0.000"}, {-5, "0.000"}, {524288, "0.500"}, {1048576, "1.00"}, {10485760, "10.00"},
-                 {10485761 * 1.0 + 104857, "10.1"}, {3.5 * 1073741824, "3584.0"}};
+    } cases[] = {{0, "0.000"},
+                 {-5, "0.000"},
+                 {524288, "0.500"},
+                 {1048576, "1.00"},
+                 {10485760, "10.00"},
+                 {10485761 * 1.0 + 104857, "10.1"},
+                 {3.5 * 1073741824, "3584.0"}};
     for (const auto& c : cases) EXPECT_EQ(MbText(c.bytes), c.text) << c.bytes;
 }
 
@@ -50,12 +55,12 @@ TEST(Launch, FreeSpaceQuestion) {
     EXPECT_EQ(FreeSpaceQuestion(false, 100, 1e9, "C:", t), "");
     EXPECT_EQ(FreeSpaceQuestion(true, 1048576, 2097152, "C:", t), "N(C:)|R 1.00|A 2.00|Q");
     EXPECT_EQ(FreeSpaceQuestion(true, 3e9, 1e9, "D:", t), "S(D:)|R 2861.0|A 953.7|Q");  // the notice is replaced
-    EXPECT_EQ(FreeSpaceQuestion(false, 5e6, 5e6, "C:", t).substr(0, 6), "S(C:)|");     // equal is too little
+    EXPECT_EQ(FreeSpaceQuestion(false, 5e6, 5e6, "C:", t).substr(0, 6), "S(C:)|");      // equal is too little
 }
 
 TEST(Launch, AlternativeDriveAndExitCodes) {
     EXPECT_EQ(PickAlternativeDrive({{'C', 10}, {'D', 50}, {'E', 50}}, 'C'), 'D');  // a tie keeps the earlier
-    EXPECT_EQ(PickAlternativeDrive({{'C', 90}, {'D', 50}}, 'c'), 0);             // the temp drive itself
+    EXPECT_EQ(PickAlternativeDrive({{'C', 90}, {'D', 50}}, 'c'), 0);               // the temp drive itself
     EXPECT_EQ(PickAlternativeDrive({}, 'C'), 0);
     EXPECT_EQ(ExitCodeFor(SetupOutcome::Ran, 0), 0);
     EXPECT_EQ(ExitCodeFor(SetupOutcome::Ran, 3010), 3010);

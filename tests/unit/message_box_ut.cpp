@@ -16,10 +16,12 @@ TEST(MessageBoxHeading, UpperCasedOnlyForTheDefaultCaptions) {
         const char* caption;
         const char* heading;
     } cases[] = {
-        {"Confirm", "CONFIRM"}, {"Error", "ERROR"}, {"Attention", "ATTENTION"},
-        {"error", "error"},      // the test is case-sensitive
-        {"Setup", "Setup"},      // not a default caption
-        {"Err", "ERR"},          // any part of the default list counts
+        {"Confirm", "CONFIRM"},
+        {"Error", "ERROR"},
+        {"Attention", "ATTENTION"},
+        {"error", "error"},  // the test is case-sensitive
+        {"Setup", "Setup"},  // not a default caption
+        {"Err", "ERR"},      // any part of the default list counts
         {"", ""},
     };
     for (const Case& c : cases) EXPECT_EQ(HeadingOf(c.caption), c.heading) << c.caption;
@@ -41,18 +43,18 @@ TEST(MessageBoxMarkup, LineBreaksTabsAndBoldRuns) {
     } cases[] = {
         {"a<P>b<p>c", "a\r\nb\r\nc", ""},
         {"a<T>b<t>c", "a\tb\tc", ""},
-        {"a\\\\nb\\\\tc", "a\r\nb\tc", ""},         // two backslashes and a letter
-        {"a\\\\Nb\\nc", "a\\\\Nb\\nc", ""},         // escapes are case-sensitive; one backslash is text
-        {"<b>x</b> <B>y</B>", "x y", "[0,1)[2,3)"},  // tags in any case
+        {"a\\\\nb\\\\tc", "a\r\nb\tc", ""},                       // two backslashes and a letter
+        {"a\\\\Nb\\nc", "a\\\\Nb\\nc", ""},                       // escapes are case-sensitive; one backslash is text
+        {"<b>x</b> <B>y</B>", "x y", "[0,1)[2,3)"},               // tags in any case
         {"<b>bold</b> then <b>rest", "bold then rest", "[0,4)"},  // unclosed: dropped
-        {"a</b>b", "ab", ""},                        // lone close: removed
-        {"</b>x<b>y</b>", "xy", "[1,2)"},            // a stray close does not cancel a later run
-        {"<b>a<b>b</b>c", "abc", "[0,2)"},           // an open inside a run is dropped
-        {"<B><P>x</B>", "\r\nx", "[0,3)"},           // positions count CR LF as two
-        {"<b></b>x", "x", ""},                       // an empty run bolds nothing
-        {"<DRIVE> <i>x</i>", "<DRIVE> <i>x</i>", ""},  // other tags stay
-        {"<<b>H</b>", "H", "[0,1)"},                 // the heading mark loses its "<"
-        {"x<<b>H</b>", "x<H", "[2,3)"},              // only at the start
+        {"a</b>b", "ab", ""},                                     // lone close: removed
+        {"</b>x<b>y</b>", "xy", "[1,2)"},                         // a stray close does not cancel a later run
+        {"<b>a<b>b</b>c", "abc", "[0,2)"},                        // an open inside a run is dropped
+        {"<B><P>x</B>", "\r\nx", "[0,3)"},                        // positions count CR LF as two
+        {"<b></b>x", "x", ""},                                    // an empty run bolds nothing
+        {"<DRIVE> <i>x</i>", "<DRIVE> <i>x</i>", ""},             // other tags stay
+        {"<<b>H</b>", "H", "[0,1)"},                              // the heading mark loses its "<"
+        {"x<<b>H</b>", "x<H", "[2,3)"},                           // only at the start
         {"", "", ""},
     };
     for (const Case& c : cases) {
@@ -72,7 +74,7 @@ TEST(MessageBoxMarkup, RightToLeftForHebrewAndArabic) {
 TEST(MessageBoxMeasure, LinesAndTextBlock) {
     using Lines = std::vector<std::string>;
     EXPECT_EQ(MeasuredLines(""), Lines({" "}));
-    EXPECT_EQ(MeasuredLines("a\r\nb\r\n"), Lines({"a", "b"}));     // no empty last piece
+    EXPECT_EQ(MeasuredLines("a\r\nb\r\n"), Lines({"a", "b"}));      // no empty last piece
     EXPECT_EQ(MeasuredLines("a\r\n\r\nb"), Lines({"a", "", "b"}));  // inner empty lines count
     EXPECT_EQ(MeasuredLines("\r\n"), Lines({""}));
     EXPECT_EQ(MeasuredLines("a\nb"), Lines({"a\nb"}));  // only CR LF breaks
@@ -81,12 +83,9 @@ TEST(MessageBoxMeasure, LinesAndTextBlock) {
         std::vector<int> extents;
         int width, height;
     } cases[] = {
-        {{100, 50}, 110, 26},
-        {{1000}, 600, 26},       // a 1000-pixel line: capped, and two lines high
-        {{589}, 599, 13},
-        {{600}, 600, 26},        // every full 600 pixels adds a line
-        {{1200, 0}, 600, 52},
-        {{}, 0, 0},
+        {{100, 50}, 110, 26}, {{1000}, 600, 26},  // a 1000-pixel line: capped, and two lines high
+        {{589}, 599, 13},     {{600}, 600, 26},   // every full 600 pixels adds a line
+        {{1200, 0}, 600, 52}, {{}, 0, 0},
     };
     for (const Case& c : cases) {
         const Size s = TextBlockSize(c.extents, 13);
@@ -127,8 +126,8 @@ TEST(MessageBoxGeometry, BoxSizeControlAndButtons) {
         Size control;
         Size box;
     } cases[] = {
-        {{610, 26}, {610 + 8 + 64 + 54, 26 + 8 + 90 + 19 + 36}},   // wide: margin 32; short: 90
-        {{150, 52}, {360, 52 + 8 + 64 + 19 + 36}},                 // narrow: margin 64, at least 360
+        {{610, 26}, {610 + 8 + 64 + 54, 26 + 8 + 90 + 19 + 36}},  // wide: margin 32; short: 90
+        {{150, 52}, {360, 52 + 8 + 64 + 19 + 36}},                // narrow: margin 64, at least 360
         {{300, 39}, {300 + 8 + 64 + 54, 39 + 8 + 64 + 19 + 36}},
     };
     for (const Case& c : cases) {
@@ -203,8 +202,8 @@ TEST(MessageBoxButtons, DefaultButtonWrapsRoundTheButtons) {
         uint32_t style;
         int count, index;
     } cases[] = {
-        {0x024, 2, 0}, {0x124, 2, 1}, {0x224, 2, 0}, {0x203, 3, 2}, {0x303, 3, 0}, {0xF03, 3, 0}, {0x110, 1, 0},
-        {0x106, 0, 0},
+        {0x024, 2, 0}, {0x124, 2, 1}, {0x224, 2, 0}, {0x203, 3, 2},
+        {0x303, 3, 0}, {0xF03, 3, 0}, {0x110, 1, 0}, {0x106, 0, 0},
     };
     for (const Case& c : cases) EXPECT_EQ(DefaultButtonIndex(c.style, c.count), c.index) << c.style;
     EXPECT_EQ(WrapButtonIndex(-1, 3), 2);
@@ -229,9 +228,8 @@ TEST(MessageBoxKeys, AltLettersLetterKeysAndMoves) {
         unsigned key;
         int button;
     } letterCases[] = {
-        {'N', 1}, {'Y', 0}, {'C', 2}, {'Q', -1},
-        {0x61, -1},  // VK_NUMPAD1 has the code of "a"
-        {0x70, -1},  // VK_F1 has the code of "p"
+        {'N', 1},   {'Y', 0}, {'C', 2}, {'Q', -1}, {0x61, -1},  // VK_NUMPAD1 has the code of "a"
+        {0x70, -1},                                             // VK_F1 has the code of "p"
     };
     for (const LetterCase& c : letterCases) EXPECT_EQ(LetterKeyButton(c.key, yesNoCancel), c.button) << c.key;
     // No "&": the first character; the rightmost match wins; "&" at the end answers to nothing.
@@ -244,10 +242,10 @@ TEST(MessageBoxKeys, AltLettersLetterKeysAndMoves) {
         KeyAction action;
         int button;
     } moves[] = {
-        {kKeyTab, 0, KeyAction::MoveFocus, 1},    {kKeyRight, 2, KeyAction::MoveFocus, 0},
-        {kKeyDown, -1, KeyAction::MoveFocus, 0},  {kKeyLeft, 0, KeyAction::MoveFocus, 2},
-        {kKeyUp, -1, KeyAction::MoveFocus, 1},    {kKeyReturn, 1, KeyAction::Choose, 1},
-        {kKeyReturn, -1, KeyAction::None, -1},    {'N', -1, KeyAction::Choose, 1},
+        {kKeyTab, 0, KeyAction::MoveFocus, 1},   {kKeyRight, 2, KeyAction::MoveFocus, 0},
+        {kKeyDown, -1, KeyAction::MoveFocus, 0}, {kKeyLeft, 0, KeyAction::MoveFocus, 2},
+        {kKeyUp, -1, KeyAction::MoveFocus, 1},   {kKeyReturn, 1, KeyAction::Choose, 1},
+        {kKeyReturn, -1, KeyAction::None, -1},   {'N', -1, KeyAction::Choose, 1},
         {0x1B, 0, KeyAction::None, -1},  // Escape does nothing
     };
     for (const MoveCase& c : moves) {

@@ -25,8 +25,14 @@ TEST(Http, ChunkSizes) {
         uint32_t chunk;
         int range;
     } cases[] = {
-        {0, 0, 1},           {-1, 0, 1},          {1, 1, 2},        {9, 9, 2},  // tiny files are read whole
-        {10, 1, 11},         {99, 9, 12},         {1000, 100, 11},  {102400, 10240, 11},
+        {0, 0, 1},
+        {-1, 0, 1},
+        {1, 1, 2},
+        {9, 9, 2},  // tiny files are read whole
+        {10, 1, 11},
+        {99, 9, 12},
+        {1000, 100, 11},
+        {102400, 10240, 11},
         {1048576, 10240, 103},
         {INT64_MAX, 10240, INT_MAX},  // more steps than a progress bar counts: its end
     };
@@ -46,14 +52,10 @@ TEST(Http, ContentRanges) {
         bool ok;
         int64_t first, last, total;
     } cases[] = {
-        {"bytes 100-199/200", true, 100, 199, 200},
-        {"BYTES 0-0/1", true, 0, 0, 1},
-        {"bytes 100-199/*", false, 0, 0, 0},
-        {"bytes */200", false, 0, 0, 0},
-        {"bytes 200-100/300", false, 0, 0, 0},
-        {"bytes 100-199/150", false, 0, 0, 0},
-        {"bytes 100-199/200 ", false, 0, 0, 0},
-        {"", false, 0, 0, 0},
+        {"bytes 100-199/200", true, 100, 199, 200}, {"BYTES 0-0/1", true, 0, 0, 1},
+        {"bytes 100-199/*", false, 0, 0, 0},        {"bytes */200", false, 0, 0, 0},
+        {"bytes 200-100/300", false, 0, 0, 0},      {"bytes 100-199/150", false, 0, 0, 0},
+        {"bytes 100-199/200 ", false, 0, 0, 0},     {"", false, 0, 0, 0},
     };
     for (const auto& c : cases) {
         ContentRange r;
@@ -162,11 +164,10 @@ TEST(InternetSetup, AgentImage) {
         uint32_t recorded;
         size_t expected;
     } cases[] = {
-        {20000, 20000, 20000},  // nothing behind the recorded length
-        {25000, 20000, 20000},  // a signature behind it goes
-        {29999, 20000, 20000},
-        {30000, 20000, 30000},  // 10000 bytes or more stay
-        {20000, 25000, 20000},  // a recorded length beyond the file is ignored
+        {20000, 20000, 20000},                         // nothing behind the recorded length
+        {25000, 20000, 20000},                         // a signature behind it goes
+        {29999, 20000, 20000}, {30000, 20000, 30000},  // 10000 bytes or more stay
+        {20000, 25000, 20000},                         // a recorded length beyond the file is ignored
     };
     for (const auto& c : cases) {
         const std::string out = InternetAgentImage(ImageWithRecordedLength(c.size, c.recorded));
@@ -175,7 +176,8 @@ TEST(InternetSetup, AgentImage) {
         EXPECT_EQ(out[out.size() - 4], 'x');
     }
     EXPECT_EQ(InternetAgentImage("abcde"), "abcde");  // too short to carry a flag
-    EXPECT_EQ(InternetAgentImage("abcdef"), std::string("a\x01" "cdef"));
+    EXPECT_EQ(InternetAgentImage("abcdef"), std::string("a\x01"
+                                                        "cdef"));
 }
 
 TEST(InternetSetup, AgentImageOfASealedTrailerStillReads) {

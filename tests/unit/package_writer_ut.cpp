@@ -83,8 +83,8 @@ TEST(PackageRoundTrip, SpannedVolumesCarryFilesAcross) {
     s.volumeSize = 20000;
     s.flags = kFlagSpannedOverDisks;
     s.level = 1;
-    const std::vector<std::pair<std::string, std::string>> files = {
-        {"setup.exe", PatternBytes(25000, 3)}, {"b.dat", PatternBytes(9000, 4)}};
+    const std::vector<std::pair<std::string, std::string>> files = {{"setup.exe", PatternBytes(25000, 3)},
+                                                                    {"b.dat", PatternBytes(9000, 4)}};
     ASSERT_TRUE(WritePackage(s, dir.Path("Setup.exe"), files));
 
     const auto got = ReadPackage(dir.Path("Setup.exe"));

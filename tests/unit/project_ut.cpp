@@ -30,7 +30,8 @@ TEST(Project, BadProjectsNameTheFileAndTheKey) {
         {"[package\n", "project.toml:4:"},
         {"[package]\nwrite_agent = true\n", "'package.write_agent' needs 'update.program'"},
         {"[update.original]\nVersionOriginal = 1\n", "'update.original' needs 'update.descriptor'"},
-        {"[update]\ndescriptor = \"P.INFO\"\n[update.original]\nVersion = 1\n", "unknown key 'update.original.Version'"},
+        {"[update]\ndescriptor = \"P.INFO\"\n[update.original]\nVersion = 1\n",
+         "unknown key 'update.original.Version'"},
         {"[update]\ndescriptor = \"P.INFO\"\n[update.original]\nProbeSecondsInterval = 5\n",
          "missing key 'update.original.VersionOriginal'"},
         {"[update]\ndescriptor = \"P.INFO\"\n[update.original]\nVersionOriginal = 0\n",
@@ -64,8 +65,9 @@ TEST(Project, MissingSourceIsAnErrorExceptForAnInternetSetup) {
 
 TEST(Project, RelativePathsStartAtTheProjectFolder) {
     ProjectFolder folder;
-    const Project p = LoadProject(folder.WriteProject("languages = [\"lang/English.txt\"]\n"
-                                                      "time_stamp = 2024-06-01T12:30:00\n"));
+    const Project p =
+        LoadProject(folder.WriteProject("languages = [\"lang/English.txt\"]\n"
+                                        "time_stamp = 2024-06-01T12:30:00\n"));
     EXPECT_EQ(p.stubPath, folder.Path("stub.exe"));
     EXPECT_EQ(p.sourceDir, folder.Path("src"));
     EXPECT_EQ(p.output, folder.Path("out/Setup.exe"));

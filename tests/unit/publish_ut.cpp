@@ -106,7 +106,8 @@ TEST(Publish, InformFileDecodesToTheProductTokenAndTheBody) {
         const std::string path =
             folder.Write(std::string("descriptor = \"P.INFO\"\ntoken = \"tok\"\noutput = \"news\"\n") +
                          "[NewSetup]\nDownloadURL_UPDATE = \"u\"\nVersionNew = 2\n[General]\nAutoInform = true\n"
-                         "[AutoInform]\nNameOfInformFile = \"News.txt\"\n" + c.source);
+                         "[AutoInform]\nNameOfInformFile = \"News.txt\"\n" +
+                         c.source);
         const PublishSummary s = Publish(LoadPublishProject(path), "");
         const std::string stored = Contents(s.informPath);
         EXPECT_TRUE(StartsWith(kScrambleMarker, stored, false));
@@ -137,9 +138,11 @@ TEST(Publish, BadEditionsAreRefusedAndWriteNothing) {
         {head + update + closing + "SizeOfUpdateFile = 3\n", kExitInput, "unknown key 'NewSetup.SizeOfUpdateFile'"},
         {head + "[NewSetup]\nDownloadURL_UPDATE = \"u\"\n" + closing, kExitInput, "missing key 'NewSetup.VersionNew'"},
         {head + update, kExitInput, "missing key 'NewSetup.ShutDownMethod'"},
-        {head + update + "ShutDownMethod = \"Using WM_KILL\"\n", kExitInput, "'NewSetup.ShutDownMethod' must be one of"},
+        {head + update + "ShutDownMethod = \"Using WM_KILL\"\n", kExitInput,
+         "'NewSetup.ShutDownMethod' must be one of"},
         {head + update + closing + "ProgramName = \"a\\nb\"\n", kExitInput, "'NewSetup.ProgramName': a value cannot"},
-        {head + update + closing + "ValidVersions = \"5,6\"\n", kExitInput, "'NewSetup.ValidVersions' must be an array"},
+        {head + update + closing + "ValidVersions = \"5,6\"\n", kExitInput,
+         "'NewSetup.ValidVersions' must be an array"},
         {head + update + closing + "Stamp = 0\n", kExitInput, "'NewSetup.Stamp' must be from 1"},
         {"descriptor = \"P.INFO\"\ntoken = \"tok\"\noutput = \"server\"\n" + update + closing, kExitInput,
          "missing key 'setup_file'"},
@@ -152,9 +155,11 @@ TEST(Publish, BadEditionsAreRefusedAndWriteNothing) {
         {"descriptor = \"P.INFO\"\ntoken = \"tok\"\nsetup_file = \"out/Span.exe\"\noutput = \"server\"\n" + update +
              closing,
          kExitInput, "a spanned setup cannot be downloaded"},
-        {"descriptor = \"P.INFO\"\ntoken = \"tok\"\nsetup_file = \"stub.exe\"\noutput = \"server\"\n" + update + closing,
+        {"descriptor = \"P.INFO\"\ntoken = \"tok\"\nsetup_file = \"stub.exe\"\noutput = \"server\"\n" + update +
+             closing,
          kExitDamaged, "not a setup file"},
-        {"descriptor = \"P.INFO\"\ntoken = \"tok\"\nsetup_file = \"none.exe\"\noutput = \"server\"\n" + update + closing,
+        {"descriptor = \"P.INFO\"\ntoken = \"tok\"\nsetup_file = \"none.exe\"\noutput = \"server\"\n" + update +
+             closing,
          kExitInput, "none.exe: cannot open"},
     };
     PublishFolder folder;

@@ -128,12 +128,23 @@ TEST(RecordHeaders, OnlyRelativeNamesInsideTheFolderAreSafe) {
         const char* name;
         bool safe;
     } cases[] = {
-        {"setup.exe", true},        {"data\\sub\\a.txt", true}, {"data/a.txt", true},
-        {"..\\evil.exe", false},    {"data\\..\\..\\x", false},  {"C:\\Windows\\x", false},
-        {"C:x", false},             {"\\\\server\\share", false}, {"\\abs", false},
-        {"/abs", false},            {"", false},                {"a\\\\b", false},
-        {"a\\.\\b", false},         {"trail\\", false},         {"x\x01y", false},
-        {"a*b", false},             {"...", true},
+        {"setup.exe", true},
+        {"data\\sub\\a.txt", true},
+        {"data/a.txt", true},
+        {"..\\evil.exe", false},
+        {"data\\..\\..\\x", false},
+        {"C:\\Windows\\x", false},
+        {"C:x", false},
+        {"\\\\server\\share", false},
+        {"\\abs", false},
+        {"/abs", false},
+        {"", false},
+        {"a\\\\b", false},
+        {"a\\.\\b", false},
+        {"trail\\", false},
+        {"x\x01y", false},
+        {"a*b", false},
+        {"...", true},
     };
     for (const auto& c : cases) EXPECT_EQ(IsSafeRelativeName(c.name), c.safe) << c.name;
 }

@@ -24,7 +24,8 @@ TEST(RunModes, PlanByTrailerNameAndSwitches) {
         RunAction action;
         bool forward, deleteSelf, removeFolder;
     } cases[] = {
-        {"plain stub", Inputs(false, "Setup.exe", "Upd.exe", false, ""), false, RunAction::RunSetup, false, false, false},
+        {"plain stub", Inputs(false, "Setup.exe", "Upd.exe", false, ""), false, RunAction::RunSetup, false, false,
+         false},
         {"update program", Inputs(true, "Upd.exe", "upd.EXE ", false, "/TEST=1"), false, RunAction::StartAgentCopy,
          true, false, false},
         {"update program, second start still forwards", Inputs(true, "Upd.exe", "Upd.exe", false, "/STOP=0"), true,
@@ -83,7 +84,7 @@ TEST(RunModes, ForwardedMessages) {
     EXPECT_EQ(codes("", false), "");
     EXPECT_EQ(codes("/WM_MSG=77:1200", true), "1124:77:1200 ");
     EXPECT_EQ(codes("/WM_MSG=77", true), "1124:77:0 ");
-    EXPECT_EQ(codes("/TEST=0", false), "1125:31:0 ");            // 0 never adds the shutdown
+    EXPECT_EQ(codes("/TEST=0", false), "1125:31:0 ");           // 0 never adds the shutdown
     EXPECT_EQ(codes("/TEST=2", false), "1125:31:2 1123:2:0 ");  // a fresh copy ends after the test
     EXPECT_EQ(codes("/TEST=2", true), "1125:31:2 ");
     EXPECT_EQ(ForwardedMessages("/TEST=3", "C:\\X_U.exe", true)[0].trace,

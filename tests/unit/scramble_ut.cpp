@@ -17,7 +17,8 @@ std::string Store(const std::string& bytes) {
 }
 
 TEST(ScrambledItems, RoundTrip) {
-    for (const std::string& value : {std::string(), std::string("T"), std::string("token-0042"), std::string(200, '\xee')}) {
+    for (const std::string& value :
+         {std::string(), std::string("T"), std::string("token-0042"), std::string(200, '\xee')}) {
         for (unsigned salt : {0u, 1u, 77u, 123456u}) {
             const std::string stored = ScrambleItem(value, salt);
             EXPECT_EQ(stored.find('|'), std::string::npos);

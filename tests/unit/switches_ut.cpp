@@ -14,10 +14,10 @@ TEST(CommandLine, TailAndSwitches) {
         const char* name;
         const char* expected;
     } cases[] = {
-        {"/a=1 /hide", "/hide", "TRUE"},                      // last, nothing after it
-        {"/TRANSIENT= /DELAY=5", "/TRANSIENT=", ""},           // followed by a blank
+        {"/a=1 /hide", "/hide", "TRUE"},              // last, nothing after it
+        {"/TRANSIENT= /DELAY=5", "/TRANSIENT=", ""},  // followed by a blank
         {"/TRANSIENT= /DELAY=5", "/DELAY=", "5"},
-        {"/x=ab/cd e", "/x=", "ab"},                          // cut at the blank, then at "/"
+        {"/x=ab/cd e", "/x=", "ab"},  // cut at the blank, then at "/"
         {"/OriginExe=\"C:\\My Dir\\a.exe\" /z", "/ORIGINEXE=", "C:\\My Dir\\a.exe"},
         {"/OriginExe=\"C:\\open", "/OriginExe=", "C:\\open"},  // unclosed quote runs to the end
         {"/a=1", "/b=", ""},

@@ -13,9 +13,8 @@ TEST(Lists, FieldsAndCounts) {
         int index;
         const char* expected;
     } cases[] = {
-        {"|a|b|", 0, "a"},       {"|a|b|", 1, "b"},   {"|a|b|", 2, "<def>"},  {"|a||b|", 1, "<def>"},
-        {"|a|b", 0, "a"},        {"|a|b", 1, "<def>"}, {"", 0, "<def>"},      {"|a|b|", -1, "<def>"},
-        {"||JAN|FEB|", 2, "FEB"}, {"^x^y^", 1, "y"},
+        {"|a|b|", 0, "a"},    {"|a|b|", 1, "b"}, {"|a|b|", 2, "<def>"},  {"|a||b|", 1, "<def>"},   {"|a|b", 0, "a"},
+        {"|a|b", 1, "<def>"}, {"", 0, "<def>"},  {"|a|b|", -1, "<def>"}, {"||JAN|FEB|", 2, "FEB"}, {"^x^y^", 1, "y"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ListField(c.list, c.index, "<def>"), c.expected) << c.list << " field " << c.index;
@@ -40,13 +39,12 @@ TEST(Lists, DelimitedValue) {
         const char* key;
         const char* expected;
     } cases[] = {
-        {"|a=1|b=2|", "b", "2"},
-        {"|a=1|b=2|", "B", "2"},            // keys match in any case
-        {"|a=1| b =2|", "b", "2"},          // a blank after the delimiter and before "=" are ignored
-        {"|a=1|b=|", "b", ""},              // present but empty is empty, not the default
-        {"|a=1|b=2|", "c", "<def>"},        {"|a=1|b=2", "b", "<def>"},  // unclosed list
-        {"||", "a", "<def>"},               {"|ab=1|b=2|", "b", "2"},    // whole key, not a suffix
-        {"|a=x=y|", "a=", "x=y"},           // a key ending in "=" is not doubled
+        {"|a=1|b=2|", "b", "2"},     {"|a=1|b=2|", "B", "2"},  // keys match in any case
+        {"|a=1| b =2|", "b", "2"},                             // a blank after the delimiter and before "=" are ignored
+        {"|a=1|b=|", "b", ""},                                 // present but empty is empty, not the default
+        {"|a=1|b=2|", "c", "<def>"}, {"|a=1|b=2", "b", "<def>"},  // unclosed list
+        {"||", "a", "<def>"},        {"|ab=1|b=2|", "b", "2"},    // whole key, not a suffix
+        {"|a=x=y|", "a=", "x=y"},                                 // a key ending in "=" is not doubled
     };
     for (const Case& c : cases) EXPECT_EQ(DelimitedValue(c.list, c.key, "<def>"), c.expected) << c.list;
 }

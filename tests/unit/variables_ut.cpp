@@ -32,8 +32,8 @@ public:
     DateNames LocaleDateNames() override {
         Ask("names", "");
         DateNames names;
-        const char* months[] = {"Januar", "Februar", "Maerz", "April", "Mai", "Juni",
-                                "Juli", "August", "September", "Oktober", "November", "Dezember"};
+        const char* months[] = {"Januar", "Februar", "Maerz",     "April",   "Mai",      "Juni",
+                                "Juli",   "August",  "September", "Oktober", "November", "Dezember"};
         for (int m = 0; m < 12; ++m) names.months[m] = months[m];
         names.dateSeparator = ".";
         names.timeSeparator = ":";
@@ -105,15 +105,18 @@ TEST(VariableExpansion, FolderRuleAndSeparator) {
         {"<WinDir> /s", "C:\\WINDOWS /s"},
         {"|<InstallDir>|<WinDir>|", "|D:\\Prog|C:\\WINDOWS|"},
         {"\"<InstallDir>\"", "\"D:\\Prog\""},  // no backslash to escape the closing quote
-        {"<<WinDir><", "<C:\\WINDOWS\\<"},  // "<" and letters are no delimiters
+        {"<<WinDir><", "<C:\\WINDOWS\\<"},     // "<" and letters are no delimiters
         {"a<WinDir>a", "aC:\\WINDOWS\\a"},
         // The first occurrence decides for every occurrence.
         {"<InstallDir>App.exe <InstallDir>", "D:\\Prog\\App.exe D:\\Prog\\"},
         {"<InstallDir> <InstallDir>App.exe", "D:\\Prog D:\\ProgApp.exe"},
         {"<InstallCommonDir>x|<InstallAuxDir>", "D:\\Common\\x|D:\\Aux"},
-        {"<SrcDir>a <OriginDir>b <TempDir>c <ProgramFilesDir>d", "C:\\Stub\\a E:\\Media\\b C:\\TEMP\\c C:\\Program Files\\d"},
-        {"<WinSysDir>,<WinSys32Dir>,<WinSys16Dir>", "C:\\WINDOWS\\system32\\,C:\\WINDOWS\\system32\\,C:\\WINDOWS\\system"},
-        {"<UserAppDataDir>Acme <AllUsersDesktopDir>", "C:\\users\\jdoe\\AppData\\Roaming\\Acme C:\\users\\Public\\Desktop"},
+        {"<SrcDir>a <OriginDir>b <TempDir>c <ProgramFilesDir>d",
+         "C:\\Stub\\a E:\\Media\\b C:\\TEMP\\c C:\\Program Files\\d"},
+        {"<WinSysDir>,<WinSys32Dir>,<WinSys16Dir>",
+         "C:\\WINDOWS\\system32\\,C:\\WINDOWS\\system32\\,C:\\WINDOWS\\system"},
+        {"<UserAppDataDir>Acme <AllUsersDesktopDir>",
+         "C:\\users\\jdoe\\AppData\\Roaming\\Acme C:\\users\\Public\\Desktop"},
         {"<InstallDrive>x <WinDisk> <OriginDrive>", "D:\\x C: E:\\"},
         {"<FontDir>", ""},  // a folder the system does not have
         {"<Nope> <WinDir", "<Nope> <WinDir"},

@@ -3,9 +3,9 @@
 #include <vector>
 
 #include "autoupdate/agent_state.h"
-#include "env/descriptor_files_win.h"
 #include "base/ini_win.h"
 #include "base/paths_win.h"
+#include "env/descriptor_files_win.h"
 #include "env/file_util_win.h"
 #include "format/std_file.h"
 #include "tests/win/win_test_util.h"
@@ -89,7 +89,8 @@ TEST(ErrorPages, ReadFromTheDownloadedFile) {
     test::ScratchDir dir;
     const std::string file = dir.File("Setup.exe");
     ASSERT_TRUE(WriteFileData(file, "<html><head><title>404 Not Found</title>", 0, false, nullptr));
-    EXPECT_EQ(ErrorPageText(file, "", "http://h/Setup.exe", false, "def").substr(0, 28), "<B>404 File Not Found...</B>");
+    EXPECT_EQ(ErrorPageText(file, "", "http://h/Setup.exe", false, "def").substr(0, 28),
+              "<B>404 File Not Found...</B>");
     EXPECT_EQ(ErrorPageText(dir.File("none"), "MZ...", "u", false, "def"), "def");
 }
 
@@ -99,8 +100,8 @@ TEST(DescriptorFiles, RealIniFilesThroughTheAgentMessages) {
     EXPECT_EQ(files.original.path(), dir.File("Product.original"));
     EXPECT_EQ(files.info.path(), dir.File("Product.INFO"));
     ASSERT_TRUE(WriteFileData(files.original.path(), "[OriginalSetup]\r\nVersionOriginal=6\r\n", 0, false, nullptr));
-    ASSERT_TRUE(WriteFileData(files.info.path(), "[NewSetup]\r\nVersionNew=9\r\nBackgroundUpdate=yes\r\n", 0, false,
-                              nullptr));
+    ASSERT_TRUE(
+        WriteFileData(files.info.path(), "[NewSetup]\r\nVersionNew=9\r\nBackgroundUpdate=yes\r\n", 0, false, nullptr));
     AgentState state;
     EXPECT_EQ(HandleAgentMessage(state, files.original, files.info, agent_msg::kVersionOriginal, 0), 6);
     EXPECT_EQ(HandleAgentMessage(state, files.original, files.info, agent_msg::kVersionNew, 0), 9);

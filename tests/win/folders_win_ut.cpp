@@ -57,10 +57,10 @@ TEST(ShellFolderLookups, FallbacksWithoutTheShellFunctions) {
         S folder;
         const char* name;
     } rows[] = {
-        {S::UserAppData, "Application Data"}, {S::UserLocalAppData, "Application Data"},
+        {S::UserAppData, "Application Data"},     {S::UserLocalAppData, "Application Data"},
         {S::AllUsersAppData, "Application Data"}, {S::MyDocuments, "My Documents"},
-        {S::AllUsersDocuments, "Documents"}, {S::UserStartMenu, "Start Menu"},
-        {S::AllUsersStartMenu, "Start Menu"}, {S::UserDesktop, "Desktop"},
+        {S::AllUsersDocuments, "Documents"},      {S::UserStartMenu, "Start Menu"},
+        {S::AllUsersStartMenu, "Start Menu"},     {S::UserDesktop, "Desktop"},
         {S::AllUsersDesktop, "Desktop"},
     };
     for (const auto& r : rows) {

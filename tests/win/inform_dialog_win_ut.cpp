@@ -96,9 +96,7 @@ bool WaitForFile(const std::string& path) {
 // A link that leaves a trace when the shell opens it.
 class MarkerLink {
 public:
-    MarkerLink() {
-        AppendText(Link(), "@echo opened> \"" + Marker() + "\"\r\n", 0);
-    }
+    MarkerLink() { AppendText(Link(), "@echo opened> \"" + Marker() + "\"\r\n", 0); }
     std::string Link() const { return dir_.File("news.bat"); }
     std::string Marker() const { return dir_.File("opened.txt"); }
 

@@ -13,8 +13,12 @@ namespace rv {
 namespace {
 
 const char kTurkishAndEnglish[] =
-    "\x02\x01" "English\x01s0=Hello\x01" "s1=Extracting\x01\x02"
-    "\x01" "turkish\x01s0=Merhaba\x01" "Charset=162\x01\x02";
+    "\x02\x01"
+    "English\x01s0=Hello\x01"
+    "s1=Extracting\x01\x02"
+    "\x01"
+    "turkish\x01s0=Merhaba\x01"
+    "Charset=162\x01\x02";
 
 // Run twice by CTest under Unix locales (LC_ALL), from which Wine takes the
 // system locale of a process: RV_EXPECT names the language section the

@@ -34,8 +34,12 @@ const char kArabicButtons[] =
     "|&\xE3\xE6\xC7\xDD\xDE|&\xC5\xE1\xDB\xC7\xC1|&\xE4\xDA\xE3|&\xE1\xC7|&\xC5\xCD\xC8\xC7\xD8|&\xC5\xDA\xC7\xCF"
     "\xC9|&\xCA\xCC\xC7\xE5\xE1|";
 // Windows-1252.
-const char kGermanCaption[] = "Best\xE4" "tigen";
-const char kGermanText[] = "Die Dateien werden entpackt.<P><P>M\xF6" "chten Sie die Installation fortsetzen?";
+const char kGermanCaption[] =
+    "Best\xE4"
+    "tigen";
+const char kGermanText[] =
+    "Die Dateien werden entpackt.<P><P>M\xF6"
+    "chten Sie die Installation fortsetzen?";
 const char kGermanButtons[] = "|OK|&Abbrechen|&Ja|&Nein|&Abbruch|&Wiederholen|&Ignorieren|";
 
 // A line of words that the box font draws at least 1000 pixels wide.

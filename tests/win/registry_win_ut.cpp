@@ -14,9 +14,9 @@ const char kTestKey[] = "Software\\RavlinTests\\TextUtilities";
 class RegistryFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kTestKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key_.put(),
-                                  nullptr),
-                  ERROR_SUCCESS);
+        ASSERT_EQ(
+            RegCreateKeyExA(HKEY_CURRENT_USER, kTestKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key_.put(), nullptr),
+            ERROR_SUCCESS);
     }
     void TearDown() override {
         key_.reset();

@@ -2,7 +2,9 @@
 // through a call of its own.
 #include <gtest/gtest.h>
 
+// windows.h first: the other system headers rely on its definitions.
 #include <windows.h>
+
 #include <shlobj.h>
 
 #include <string>
@@ -81,8 +83,7 @@ TEST(VariablesOfThisMachine, InstallFoldersHandedIn) {
         {"<InstallDrive>Data <InstallCommonDir>x <InstallAuxDir>", "C:\\Data C:\\Common\\x C:\\Aux"},
         {"<Application Folder>\\<InstallDir>\\App.exe", "C:\\Prog\\Acme\\App.exe"},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(variables.Expand(c.text, "\\", true, true, true).text, c.expected) << c.text;
+    for (const auto& c : cases) EXPECT_EQ(variables.Expand(c.text, "\\", true, true, true).text, c.expected) << c.text;
 }
 
 // A run-time folder that is not found, with its definition asking to tell
@@ -93,8 +94,7 @@ TEST(VariablesOfThisMachine, RunTimeFoldersNotFoundComeBackByName) {
     RunVariables variables;
     variables.runTimeFolders().Define(3, "|0||1|" + key + "|0||0|0|0||0|0|0||||1|0|0|0|");
     variables.runTimeFolders().Define(4, "|0||1|" + key + "|0||0|0|0||0|0|0||||0|0|0|0|");
-    EXPECT_EQ(variables.Expand("<RunTimeDir_4>", "\\", false, false, true).foldersNotFound,
-              std::vector<std::string>());
+    EXPECT_EQ(variables.Expand("<RunTimeDir_4>", "\\", false, false, true).foldersNotFound, std::vector<std::string>());
     const Expansion first = variables.Expand("<RunTimeDir_3>a.exe", "\\", false, false, true);
     EXPECT_EQ(first.foldersNotFound, std::vector<std::string>{key});
     EXPECT_EQ(variables.Expand("<RunTimeDir_3>b.exe", "\\", false, false, true).foldersNotFound,
