@@ -7,6 +7,7 @@
 
 #include "autoupdate/update_cycle.h"
 #include "base/numbers.h"
+#include "tests/unit/memory_store.h"
 
 namespace rv {
 namespace {
@@ -235,20 +236,7 @@ TEST(UpdateCycle, InformFileAndRestartCommand) {
 
 // --- Whole cycles through the machine ----------------------------------------
 
-class MemoryStore final : public DescriptorStore {
-public:
-    std::map<std::string, std::string> values;
-    std::string Read(const char* section, const char* key, const std::string& fallback) override {
-        const auto it = values.find(std::string(section) + "/" + key);
-        return it == values.end() ? fallback : it->second;
-    }
-    bool Write(const char* section, const char* key, const std::string& value) override {
-        values[std::string(section) + "/" + key] = value;
-        return true;
-    }
-    void Set(const IniKey& key, const std::string& value) { Write(key.section, key.key, value); }
-    std::string Get(const IniKey& key) { return ReadText(*this, key); }
-};
+using test::MemoryStore;
 
 void SetText(MemoryStore& store, AgentString text, const std::string& value) {
     const IniKey key = AgentTextKey(text);

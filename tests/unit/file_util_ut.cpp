@@ -2,8 +2,6 @@
 
 #include "base/clock.h"
 #include "env/file_util.h"
-#include "env/trace.h"
-#include "package/temp_folder.h"
 
 namespace rv {
 namespace {
@@ -45,26 +43,6 @@ TEST(FileUtil, ErrorPages) {
               "and access is allowed to this file.<P><P>If you are using an IIS webserver you must define "
               "appropriate MIME-Types.");
     EXPECT_EQ(ErrorPageMessage("<TITLE>404</TITLE> iis", "u", false, "d").find("IIS webserver"), std::string::npos);
-}
-
-TEST(Trace, FileNamesLinesAndViewerChunks) {
-    EXPECT_EQ(TraceFileName("C:\\A\\Upd.exe"), "C:\\A\\X_Upd.log");
-    EXPECT_EQ(TraceFileName("C:\\A\\X_Upd.exe"), "C:\\A\\X_Upd.log");
-    EXPECT_EQ(TraceFileName("C:\\A\\x_Upd.exe"), "C:\\A\\X_x_Upd.log");  // the prefix is case-sensitive
-    const DateTime t{2026, 12, 5, 9, 8, 7};
-    EXPECT_EQ(TraceFileLine(t, 42, "   ", "hello"), "05/12/26 09:08:07    42   hello\r\n");
-    EXPECT_EQ(TraceFileLine(t, 100000, " X ", ""), "05/12/26 09:08:07 100000 X \r\n");
-    const std::string long_text(300, 'a');
-    const auto chunks = ViewerChunks(long_text);
-    ASSERT_EQ(chunks.size(), 3u);
-    EXPECT_EQ(chunks[0].size(), 128u);
-    EXPECT_EQ(chunks[2].size(), 44u);
-    EXPECT_TRUE(ViewerChunks("").empty());
-}
-
-TEST(TempFolders, SetupFolderName) {
-    EXPECT_EQ(SetupFolderName("C:\\TEMP\\", 0x5A3B1234), "C:\\TEMP\\SETUP_4660");
-    EXPECT_EQ(SetupFolderName("C:\\TEMP", 0xFFFF), "C:\\TEMP\\SETUP_65535");
 }
 
 }  // namespace
