@@ -8,15 +8,16 @@ namespace {
 
 constexpr DWORD kValueBufferSize = 10241;
 
+// The predefined keys are sign-extended 32-bit values on 64-bit Windows.
+HKEY RootKey(uint32_t root) { return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(root))); }
+
 }  // namespace
 
-HKEY RegistryRoot(const std::string& name) {
-    return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(RegistryRootOf(name))));
-}
+HKEY RegistryRoot(const std::string& name) { return RootKey(RegistryRootOf(name)); }
 
 std::string ReadRegistryValue(const std::string& path, const std::string& valueName, const std::string& fallback) {
     const RegistryPath split = SplitRegistryPath(path);
-    const HKEY root = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(split.root)));
+    const HKEY root = RootKey(split.root);
     RegKey key;
     if (RegOpenKeyExA(root, split.subkey.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return fallback;
     std::string data(kValueBufferSize, '\0');

@@ -164,18 +164,18 @@ void RunMainWindow(StubContext& ctx) {
     ctx.owner.Notify(notice::kClosing, 0);
 }
 
-void SetStatusLine(HWND main, const std::string& text) { SetDlgItemTextA(main, kStatusId, text.c_str()); }
+void MainWindowDisplay::SetStatusLine(const std::string& text) { SetDlgItemTextA(window_, kStatusId, text.c_str()); }
 
-void SetStatusText(HWND main, const std::string& text, const std::string& fontName, int charset, int points) {
-    HWND status = GetDlgItem(main, kStatusId);
+void MainWindowDisplay::SetStatusText(const std::string& text, const std::string& fontName, int charset, int points) {
+    HWND status = GetDlgItem(window_, kStatusId);
     const MainWindowLayout layout = LayoutForCharset(charset);
     SetWindowLongPtrA(status, GWL_EXSTYLE, static_cast<LONG_PTR>(layout.statusExStyle));
     SetWindowLongPtrA(status, GWL_STYLE, static_cast<LONG_PTR>(layout.statusStyle));
     SetWindowPos(status, nullptr, layout.status.x, layout.status.y, layout.status.width, layout.status.height,
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-    SetWindowPos(GetDlgItem(main, kActivityId), nullptr, layout.activity.x, layout.activity.y, 0, 0,
+    SetWindowPos(GetDlgItem(window_, kActivityId), nullptr, layout.activity.x, layout.activity.y, 0, 0,
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
-    MainWindowState* state = StateOf(main);
+    MainWindowState* state = StateOf(window_);
     if (state) {
         // The control lets go of the old font before it is deleted.
         GdiObject font = MakeFont(fontName, charset, -PointsToPixels(points));
@@ -185,7 +185,9 @@ void SetStatusText(HWND main, const std::string& text, const std::string& fontNa
     SetWindowTextA(status, text.c_str());
 }
 
-void ShowActivityBar(HWND main, bool show) { ShowWindow(GetDlgItem(main, kActivityId), show ? SW_SHOW : SW_HIDE); }
+void MainWindowDisplay::ShowActivityBar(bool show) {
+    ShowWindow(GetDlgItem(window_, kActivityId), show ? SW_SHOW : SW_HIDE);
+}
 
 void MainWindowDisplay::StartProgress(int range, int position) {
     HWND progress = GetDlgItem(window_, kProgressId), activity = GetDlgItem(window_, kActivityId);

@@ -28,22 +28,15 @@ struct MainWindowState {
 HWND CreateMainWindow(StubContext& ctx, MainWindowState& state);
 void RunMessageLoop(StubContext& ctx);
 
-void SetStatusText(HWND main, const std::string& text, const std::string& fontName, int charset, int points);
-// Replaces the status text only, in the font that SetStatusText chose.
-void SetStatusLine(HWND main, const std::string& text);
-void ShowActivityBar(HWND main, bool show);
-
 // The main window as the status display of the steps below the stub.
 class MainWindowDisplay final : public StatusDisplay {
 public:
     explicit MainWindowDisplay(HWND window) : window_(window) {}
     HWND Window() const override { return window_; }
     void Show(bool show) override { ShowWindow(window_, show ? SW_SHOW : SW_HIDE); }
-    void SetStatusText(const std::string& text, const std::string& fontName, int charset, int points) override {
-        rv::SetStatusText(window_, text, fontName, charset, points);
-    }
-    void SetStatusLine(const std::string& text) override { rv::SetStatusLine(window_, text); }
-    void ShowActivityBar(bool show) override { rv::ShowActivityBar(window_, show); }
+    void SetStatusText(const std::string& text, const std::string& fontName, int charset, int points) override;
+    void SetStatusLine(const std::string& text) override;
+    void ShowActivityBar(bool show) override;
     void StartProgress(int range, int position) override;
     void StepProgress() override;
 

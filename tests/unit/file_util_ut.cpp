@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "base/clock.h"
 #include "env/file_util.h"
 
 namespace rv {

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "base/clock.h"
 #include "package/temp_folder.h"
 
 namespace rv {
