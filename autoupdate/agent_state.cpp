@@ -82,7 +82,9 @@ TickStart AdvanceTickCounters(AgentState& state) {
     if (state.userCheck == UserCheck::Requested) state.userCheck = UserCheck::Running;
     if (state.userCheck == UserCheck::Running) state.timerCount = 0;
     if (state.tickBudget == 0) start.quit = true;
-    if (state.tickBudget >= 0) --state.tickBudget;
+    // A spent budget stays spent, so that every later tick ends the agent
+    // too; counting on would reach -1, which means unlimited.
+    if (state.tickBudget > 0) --state.tickBudget;
     ++state.timerCount;
     start.shotsOpen = state.timerCount > 0;
     return start;

@@ -234,7 +234,10 @@ CycleAction UpdateCycle::Act(CycleActionKind kind, Stage next) { return Act(Acti
 
 CycleAction UpdateCycle::Act(CycleAction action, Stage next) {
     action.applyFont = pending_.applyFont;
-    action.quit = pending_.quit;
+    // The quit goes out with the action that ends the tick: posted earlier,
+    // a box or wait of the same tick would take it from the queue.
+    action.quit = endAgent_ && action.kind == CycleActionKind::None;
+    if (action.quit) endAgent_ = false;
     action.console = std::move(pending_.console);
     action.trace = std::move(pending_.trace);
     pending_ = CycleAction();
@@ -381,7 +384,7 @@ CycleAction UpdateCycle::Tick() {
     pending_.applyFont = true;
     agent_.phase = AgentPhase::Idle;
     const TickStart start = AdvanceTickCounters(agent_);
-    pending_.quit = start.quit;
+    endAgent_ = start.quit;
     Trace(" AutoUpdateTimerCount=" + IntText(agent_.timerCount));
     if (!start.shotsOpen) return Finish();
     return Act(TestModeAction(false), Stage::TestModeRead);

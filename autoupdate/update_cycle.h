@@ -341,7 +341,8 @@ private:
     DescriptorStore& info_;
     CycleSettings settings_;
     Stage stage_ = Stage::Idle;
-    CycleAction pending_;  // font, quit, console and trace for the next action
+    CycleAction pending_;    // font, console and trace for the next action
+    bool endAgent_ = false;  // the tick budget ran out: quit when this tick ends
 
     // This tick's shot.
     std::string infoError_;

@@ -202,7 +202,9 @@ CycleEvent AgentShell::Fetch(const CycleAction& action) {
         error = http_error::NotFound(source);
     }
     if (infoFile && error.empty()) {
-        if (!data.empty()) error = ErrorPageText("", data, source, false, "");
+        // An empty answer is no descriptor: kept, it would overwrite the
+        // local copy and make every later check say "not higher".
+        error = data.empty() ? "Empty answer from " + source : ErrorPageText("", data, source, false, "");
         if (error.empty() && !WriteFileData(folder_ + name, data, 0, false, nullptr))
             error = http_error::NotFound(source);
     }

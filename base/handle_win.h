@@ -81,14 +81,17 @@ struct LibraryTraits {
     static void Close(Type h) { FreeLibrary(h); }
 };
 
-// WinINet sessions and requests. The library is loaded at run time, so the
-// closing call is bound on first use; without the library nothing was opened.
+// WinINet sessions and requests. The library is loaded at run time and may
+// be unloaded once the run needs it no more, so the closing call is looked
+// up in the loaded module each time (without a load reference of its own,
+// which would keep the library for good); without it nothing was opened.
 struct InternetHandleTraits {
     using Type = HINTERNET;
     static Type Invalid() { return nullptr; }
     static bool IsValid(Type h) { return h != nullptr; }
     static void Close(Type h) {
-        static auto* const close = BindProc<decltype(::InternetCloseHandle)>("wininet.dll", "InternetCloseHandle");
+        auto* const close =
+            ProcOf<decltype(::InternetCloseHandle)>(GetModuleHandleA("wininet.dll"), "InternetCloseHandle");
         if (close) close(h);
     }
 };

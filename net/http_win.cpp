@@ -1,5 +1,7 @@
 #include "net/http_win.h"
 
+#include <memory>
+
 #include "base/bind_win.h"
 #include "base/handle_win.h"
 #include "base/numbers.h"
@@ -14,20 +16,37 @@ namespace {
 
 constexpr const char* kLibrary = "wininet.dll";
 
-// The entry points, bound once with the types of their declarations; a
-// missing library leaves them null and every service reports failure.
-struct WinInet {
+// The library and its entry points, loaded on first use and held until
+// ReleaseInternetLibrary; a missing library leaves the entry points null and
+// every service reports failure.
+class WinInet {
+    // Declared first: the entry points below are bound from it as they are
+    // made.
+    Library module_{LoadLibraryA(kLibrary)};
+
+public:
     decltype(::InternetGetConnectedState)* connected =
-        BindProc<decltype(::InternetGetConnectedState)>(kLibrary, "InternetGetConnectedState");
-    decltype(::InternetOpenA)* open = BindProc<decltype(::InternetOpenA)>(kLibrary, "InternetOpenA");
-    decltype(::InternetOpenUrlA)* openUrl = BindProc<decltype(::InternetOpenUrlA)>(kLibrary, "InternetOpenUrlA");
-    decltype(::HttpQueryInfoA)* query = BindProc<decltype(::HttpQueryInfoA)>(kLibrary, "HttpQueryInfoA");
-    decltype(::InternetReadFile)* read = BindProc<decltype(::InternetReadFile)>(kLibrary, "InternetReadFile");
+        Bind<decltype(::InternetGetConnectedState)>("InternetGetConnectedState");
+    decltype(::InternetOpenA)* open = Bind<decltype(::InternetOpenA)>("InternetOpenA");
+    decltype(::InternetOpenUrlA)* openUrl = Bind<decltype(::InternetOpenUrlA)>("InternetOpenUrlA");
+    decltype(::HttpQueryInfoA)* query = Bind<decltype(::HttpQueryInfoA)>("HttpQueryInfoA");
+    decltype(::InternetReadFile)* read = Bind<decltype(::InternetReadFile)>("InternetReadFile");
+
+private:
+    template <class Fn>
+    Fn* Bind(const char* name) {
+        return ProcOf<Fn>(module_.get(), name);
+    }
 };
 
-const WinInet& Api() {
-    static const WinInet api;
+std::unique_ptr<WinInet>& Loaded() {
+    static std::unique_ptr<WinInet> api;
     return api;
+}
+
+const WinInet& Api() {
+    if (!Loaded()) Loaded().reset(new WinInet());
+    return *Loaded();
 }
 
 InternetHandle OpenSession(const char* agent) {
@@ -172,6 +191,8 @@ std::string Download(HWND owner, const std::string& url, const std::string& loca
 }
 
 }  // namespace
+
+void ReleaseInternetLibrary() { Loaded().reset(); }
 
 bool InternetConnected() {
     DWORD flags = 0;

@@ -12,6 +12,9 @@
 namespace rv {
 
 bool InternetConnected();
+// Unloads WinINet once the run needs it no more; a later call loads it
+// again. No session or request may be open.
+void ReleaseInternetLibrary();
 // Content-Length of the URL, -1 when unknown or WinINet is missing.
 int32_t HttpFileSize(const std::string& url);
 // The server's Last-Modified as a packed DOS date and time, 0 without one.

@@ -4,12 +4,13 @@ namespace rv {
 
 void StatusProgress::Start(int range, int position, const std::string& text) {
     display_.StartProgress(range, position);
-    Show(text);
+    display_.SetStatusLine(title_);
+    display_.SetDetailLine(text);
 }
 
 void StatusProgress::Step(const std::string& text) {
     display_.StepProgress();
-    Show(text);
+    display_.SetDetailLine(text);
 }
 
 }  // namespace rv

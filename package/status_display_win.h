@@ -17,6 +17,9 @@ public:
     virtual void SetStatusText(const std::string& text, const std::string& fontName, int charset, int points) = 0;
     // Replaces the status text only, in the font that SetStatusText chose.
     virtual void SetStatusLine(const std::string& text) = 0;
+    // The line under the progress bar, in the same font: what changes while
+    // the status line stays (a transfer's count and rate). Empty hides it.
+    virtual void SetDetailLine(const std::string& text) = 0;
     virtual void ShowActivityBar(bool show) = 0;
     // Sets the progress bar's range and position and restarts the activity
     // bar; each step then advances both.

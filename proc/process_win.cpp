@@ -22,6 +22,8 @@ constexpr DWORD kPollMs = 1000;
 constexpr DWORD kWindowPollMs = 100;
 constexpr WPARAM kShutdownWParam = 15;
 constexpr LPARAM kShutdownLParam = 255;
+// The longest path the system's wide calls accept, in characters.
+constexpr DWORD kLongPathChars = 32768;
 
 // Each bound once, on first use, for the rest of the run.
 struct PsapiCalls {
@@ -58,6 +60,27 @@ const ToolHelpCalls& ToolHelp() {
         BindProc<decltype(::Module32First)>("kernel32.dll", "Module32First"),
     };
     return calls;
+}
+
+// Where the system offers it (Vista and later), the full image name of any
+// process the caller may query, whatever its word size. The module walks
+// below fail on a 64-bit process when the caller is a 32-bit one.
+decltype(&::QueryFullProcessImageNameA) QueryImageName() {
+    static const auto call =
+        BindProc<decltype(::QueryFullProcessImageNameA)>("kernel32.dll", "QueryFullProcessImageNameA");
+    return call;
+}
+
+// Empty when the call is missing or the process cannot be queried.
+std::string FullImageName(DWORD id) {
+    const auto query = QueryImageName();
+    if (!query) return std::string();
+    const KernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
+    std::string path(kLongPathChars, '\0');
+    DWORD length = kLongPathChars;
+    if (!process || !query(process.get(), 0, &path[0], &length)) return std::string();
+    path.resize(length);
+    return path;
 }
 
 enum class Lister { None, Psapi, ToolHelp };
@@ -127,16 +150,20 @@ std::string ShortForm(const std::string& path) {
 
 std::string Text(const char* buffer, DWORD length) { return std::string(buffer, length < MAX_PATH ? length : 0); }
 
+ProcessImage ImageFromPath(const std::string& path) { return {path, FileNameOf(path), ShortForm(path)}; }
+
 // A process that cannot be opened gives an empty image, which matches nothing.
 ProcessImage PsapiImage(DWORD id) {
+    const std::string full = FullImageName(id);
+    if (!full.empty()) return ImageFromPath(full);
     const PsapiCalls& ps = Psapi();
     const KernelHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
     HMODULE first = nullptr;
     DWORD needed = 0;
     if (!process || !ps.enumProcessModules(process.get(), &first, sizeof first, &needed)) return {};
     char path[MAX_PATH], name[MAX_PATH];
-    const std::string full = Text(path, ps.moduleFileName(process.get(), first, path, MAX_PATH));
-    return {full, Text(name, ps.moduleBaseName(process.get(), first, name, MAX_PATH)), ShortForm(full)};
+    const std::string modulePath = Text(path, ps.moduleFileName(process.get(), first, path, MAX_PATH));
+    return {modulePath, Text(name, ps.moduleBaseName(process.get(), first, name, MAX_PATH)), ShortForm(modulePath)};
 }
 
 std::string FirstModulePath(DWORD id) {
@@ -152,10 +179,11 @@ std::string FirstModulePath(DWORD id) {
 ProcessImage ToolHelpImage(const ListedProcess& process) {
     std::string path = process.exeFile;
     if (FolderOf(path).empty()) {
-        const std::string modulePath = FirstModulePath(process.id);
-        if (!modulePath.empty()) path = modulePath;
+        std::string full = FullImageName(process.id);
+        if (full.empty()) full = FirstModulePath(process.id);
+        if (!full.empty()) path = full;
     }
-    return {path, FileNameOf(path), ShortForm(path)};
+    return ImageFromPath(path);
 }
 
 ProcessImage ImageOf(Lister lister, const ListedProcess& process) {

@@ -16,6 +16,7 @@ MainWindowLayout LayoutForCharset(int charset) {
     layout.status = Box{rtl ? 122 : 70, 20, 340, 18};
     layout.progress = Box{70, 38, 392, 13};
     layout.activity = Box{rtl ? 70 : 416, 20, 46, 13};
+    layout.detail = Box{70, 55, 392, 16};
     layout.statusStyle = rtl ? kChildVisible | kRightAligned : kChildVisible;
     layout.statusExStyle = rtl ? kRtlReading : 0;
     return layout;

@@ -15,7 +15,10 @@ struct Box {
 };
 
 struct MainWindowLayout {
-    Box status, progress, activity;
+    // `detail` is a second text line under the progress bar, for what
+    // changes as a transfer goes on (its count and rate), so that the status
+    // line keeps its title.
+    Box status, progress, activity, detail;
     unsigned long statusStyle;
     unsigned long statusExStyle;
 };

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <utility>
+
 #include "autoupdate/agent_win.h"
 #include "autoupdate/update_cycle_win.h"
 #include "base/handle_win.h"
@@ -10,6 +12,7 @@
 #include "env/file_util_win.h"
 #include "env/owner_link_win.h"
 #include "env/trace_win.h"
+#include "net/http_win.h"
 #include "stub/main_window.h"
 #include "stub/run_mode.h"
 #include "stub/setup_step_win.h"
@@ -20,7 +23,7 @@ namespace rv {
 namespace {
 
 constexpr UINT_PTR kStartTimer = 1;
-constexpr int kStatusId = 101, kProgressId = 102, kActivityId = 103;
+constexpr int kStatusId = 101, kProgressId = 102, kActivityId = 103, kDetailId = 104;
 constexpr int kActivitySteps = 5;
 
 MainWindowState* StateOf(HWND window) {
@@ -43,9 +46,11 @@ void OnCreate(HWND window, MainWindowState& state) {
     HWND status = CreateChild(window, "Static", layout.status, layout.statusStyle, layout.statusExStyle, kStatusId);
     CreateChild(window, PROGRESS_CLASSA, layout.progress, WS_CHILD | WS_VISIBLE, 0, kProgressId);
     CreateChild(window, PROGRESS_CLASSA, layout.activity, WS_CHILD, 0, kActivityId);
+    HWND detail = CreateChild(window, "Static", layout.detail, layout.statusStyle, layout.statusExStyle, kDetailId);
     SetTimer(window, kStartTimer, 1000, nullptr);
     state.statusFont = MakeFont("Tahoma", DEFAULT_CHARSET, -11);
-    SendMessageA(status, WM_SETFONT, reinterpret_cast<WPARAM>(state.statusFont.get()), TRUE);
+    for (HWND line : {status, detail})
+        SendMessageA(line, WM_SETFONT, reinterpret_cast<WPARAM>(state.statusFont.get()), TRUE);
 }
 
 void OnPaint(HWND window) {
@@ -83,7 +88,9 @@ void OnLocalMessage(HWND window, StubContext& ctx, WPARAM replyWindow, LPARAM re
 
 void OnTimer(HWND window, StubContext& ctx) {
     MainWindowDisplay display(window);
-    if (ctx.agentMode)
+    // The package decides: an agent's package never runs a setup, whatever
+    // name its file was given.
+    if (ctx.package.IsAutoUpdateProgram())
         AgentTick(ctx, ctx.agent, display);
     else
         RunSetupStartupStep(ctx, display);
@@ -161,25 +168,30 @@ void RunMainWindow(StubContext& ctx) {
         KillTimer(window, kStartTimer);
     }
     ctx.downloadCancel = true;
+    ReleaseInternetLibrary();
     ctx.owner.Notify(notice::kClosing, 0);
 }
 
 void MainWindowDisplay::SetStatusLine(const std::string& text) { SetDlgItemTextA(window_, kStatusId, text.c_str()); }
 
+void MainWindowDisplay::SetDetailLine(const std::string& text) { SetDlgItemTextA(window_, kDetailId, text.c_str()); }
+
 void MainWindowDisplay::SetStatusText(const std::string& text, const std::string& fontName, int charset, int points) {
-    HWND status = GetDlgItem(window_, kStatusId);
+    HWND status = GetDlgItem(window_, kStatusId), detail = GetDlgItem(window_, kDetailId);
     const MainWindowLayout layout = LayoutForCharset(charset);
-    SetWindowLongPtrA(status, GWL_EXSTYLE, static_cast<LONG_PTR>(layout.statusExStyle));
-    SetWindowLongPtrA(status, GWL_STYLE, static_cast<LONG_PTR>(layout.statusStyle));
-    SetWindowPos(status, nullptr, layout.status.x, layout.status.y, layout.status.width, layout.status.height,
-                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    for (const auto& line : {std::make_pair(status, layout.status), std::make_pair(detail, layout.detail)}) {
+        SetWindowLongPtrA(line.first, GWL_EXSTYLE, static_cast<LONG_PTR>(layout.statusExStyle));
+        SetWindowLongPtrA(line.first, GWL_STYLE, static_cast<LONG_PTR>(layout.statusStyle));
+        SetWindowPos(line.first, nullptr, line.second.x, line.second.y, line.second.width, line.second.height,
+                     SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    }
     SetWindowPos(GetDlgItem(window_, kActivityId), nullptr, layout.activity.x, layout.activity.y, 0, 0,
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
     MainWindowState* state = StateOf(window_);
     if (state) {
         // The control lets go of the old font before it is deleted.
         GdiObject font = MakeFont(fontName, charset, -PointsToPixels(points));
-        SendMessageA(status, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+        for (HWND line : {status, detail}) SendMessageA(line, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
         state->statusFont = std::move(font);
     }
     SetWindowTextA(status, text.c_str());

@@ -36,6 +36,7 @@ public:
     void Show(bool show) override { ShowWindow(window_, show ? SW_SHOW : SW_HIDE); }
     void SetStatusText(const std::string& text, const std::string& fontName, int charset, int points) override;
     void SetStatusLine(const std::string& text) override;
+    void SetDetailLine(const std::string& text) override;
     void ShowActivityBar(bool show) override;
     void StartProgress(int range, int position) override;
     void StepProgress() override;

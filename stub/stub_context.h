@@ -12,8 +12,7 @@ namespace rv {
 struct StubContext : RunContext {
     using RunContext::RunContext;
 
-    std::string className;   // of the main window
-    bool agentMode = false;  // the window runs the update agent, not a setup
+    std::string className;  // of the main window
     AgentState agent;
     bool windowDestroyed = false;
 };

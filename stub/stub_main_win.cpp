@@ -113,7 +113,6 @@ void RunAgentCopy(StubContext& ctx) {
     CheckTestMode(ctx.agent, true);
     // Overrides handed over by the update program (a restart keeps them).
     ParseOverrides(SwitchValueIn(ctx.commandTail, "/TRANSIENTx="), ctx.agent.overrides);
-    ctx.agentMode = true;
     TraceLog("WinMain");
     RunMainWindow(ctx);
 }

@@ -12,7 +12,8 @@ import tempfile
 import time
 import unittest
 
-from harness import MKSETUP, WIN_BIN, StubTestCase, build_package, read, read_bytes, wait_until, win_path
+from harness import (MKSETUP, PEER_WIN_BIN, WIN_BIN, StubTestCase, both_word_sizes_run, build_package, read,
+                     read_bytes, wait_until, win_path)
 from servers import NginxServer
 
 TOKEN = "prod-token"
@@ -57,9 +58,9 @@ class UpdateAgent(StubTestCase):
         self.report = os.path.join(self.work, "report.txt")
         self.fresh_product()
 
-    def fresh_product(self):
-        """A new product folder with the product in it, and a folder of its
-        own on the server."""
+    def fresh_product(self, product_bin=WIN_BIN):
+        """A new product folder with the product (of the word size of the tree
+        in product_bin) in it, and a folder of its own on the server."""
         self.app = tempfile.mkdtemp(prefix="app-", dir=self.work)
         self.agent = os.path.join(self.app, "ProdUpdate.exe")
         self.product = os.path.join(self.app, "Prod.exe")
@@ -67,7 +68,7 @@ class UpdateAgent(StubTestCase):
         self.trace = os.path.join(self.app, "X_ProdUpdate.log")
         self.original = os.path.join(self.app, "Prod.original")
         self.folder = os.path.basename(self.app)
-        shutil.copy(os.path.join(WIN_BIN, "fixture_app.exe"), self.product)
+        shutil.copy(os.path.join(product_bin, "fixture_app.exe"), self.product)
         if os.path.exists(self.report):
             os.remove(self.report)
 
@@ -220,12 +221,18 @@ class UpdateAgent(StubTestCase):
         reply.wait()
 
     def test_shutdown_methods(self):
-        cases = [("Using WM_QUIT", "WM_QUIT 15 255"), ("Using Terminate Process", None),
-                 ("Issue a Message Box", None), ("Don't Shut Down", None)]
-        for method, logged in cases:
-            with self.subTest(method=method):
+        # The product may be of the other word size than the agent (a 32-bit
+        # agent beside a 64-bit product is the common case): it must be found,
+        # ended and restarted all the same.
+        cases = [("Using WM_CLOSE", "WM_CLOSE 15 255"), ("Using WM_QUIT", "WM_QUIT 15 255"),
+                 ("Using Terminate Process", None), ("Issue a Message Box", None), ("Don't Shut Down", None)]
+        products = [("own word size", WIN_BIN), ("other word size", PEER_WIN_BIN)]
+        for (size, product_bin), (method, logged) in [(p, c) for p in products for c in cases]:
+            with self.subTest(product=size, method=method):
+                if product_bin == PEER_WIN_BIN and not (PEER_WIN_BIN and both_word_sizes_run()):
+                    self.skipTest("programs of the other word size do not run on this machine")
                 self.end_programs()
-                self.fresh_product()
+                self.fresh_product(product_bin)
                 self.install_agent(self.publish(ShutDownMethod=method))
                 self.write_original()
                 self.start_product()
@@ -281,6 +288,43 @@ class UpdateAgent(StubTestCase):
         self.answer("&OK")
         fetched = {path for path, _ in self.nginx.requests()[before:]}
         self.assertEqual(fetched, {"/%s/Prod.INFO" % self.folder})
+
+    def test_an_empty_info_answer_is_a_failed_download(self):
+        base = self.publish()
+        self.nginx.put("/%s/Prod.INFO" % self.folder, b"", 1700000000)
+        self.install_agent(base)
+        self.write_original()
+        local_copy = os.path.join(self.app, "Prod.INFO")
+        with open(local_copy, "w") as f:
+            f.write("[NewSetup]\nVersionNew=1\n")
+        self.start_agent("/STOP=8")
+        self.wait_trace("GetOkToPerformAU = 0 - Error downloading .INFO file")
+        self.wait_agent_gone()
+        self.assertEqual(read(local_copy), "[NewSetup]\nVersionNew=1\n")
+
+        # A check the user asked for tells of the failure, not "nothing new".
+        self.write_original(ProbeSecondsInterval=-1)
+        self.start_agent("/TEST=2")
+        self.box()
+        self.answer("&Yes")
+        failed = "GetOkToPerformAU = 0 - Error downloading .INFO file"
+        self.assertTrue(wait_until(lambda: read(self.trace).count(failed) == 2, 60), read(self.trace)[-2000:])
+        self.assertNotIn("GetOkToPerformAU = 3", read(self.trace))
+        if self.ui("wait", "VMsgBox", "3000").returncode == 0:
+            self.assertNotIn("No update for you.", self.ui("text", "VMsgBox").stdout)
+        self.assertEqual(read(local_copy), "[NewSetup]\nVersionNew=1\n")
+
+    def test_the_tick_that_spends_the_budget_asks_and_then_ends_the_agent(self):
+        # The first shot comes on the fourth tick, the one that spends a
+        # budget of three: its question must wait for the user, and the agent
+        # must end when the tick is over.
+        self.install_agent(self.publish(RequestConfirmationBeforeDownload=True))
+        self.write_original()
+        self.start_agent("/STOP=3")
+        self.assertIn("Download Prod?", self.box())
+        self.answer("&No")
+        self.wait_agent_gone()
+        self.assertEqual(self.version_original(), "1")
 
     def test_download_question_bad_token_and_failed_setup(self):
         self.install_agent(self.publish(RequestConfirmationBeforeDownload=True))

@@ -3,7 +3,9 @@ on the display the test run has (Xvfb), with our trace viewer collecting
 what the stub writes to standard output.
 
 Paths of the built programs come from the environment that CTest sets:
-RV_WIN_BIN (the win64 bin folder) and RV_MKSETUP (the host builder).
+RV_WIN_BIN (the bin folder of the Windows tree under test), RV_PEER_WIN_BIN
+(the other Windows tree's, of the other word size) and RV_MKSETUP (the host
+builder).
 """
 import glob
 import os
@@ -14,7 +16,15 @@ import time
 import unittest
 
 WIN_BIN = os.environ.get("RV_WIN_BIN", "")
+PEER_WIN_BIN = os.environ.get("RV_PEER_WIN_BIN", "")
 MKSETUP = os.environ.get("RV_MKSETUP", "")
+SCRIPTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts")
+
+
+def both_word_sizes_run():
+    """Whether programs of both trees run here: 32-bit ones need a kernel
+    that runs 32-bit code under Wine's 32-bit loader."""
+    return subprocess.run([os.path.join(SCRIPTS, "can-run-i386")], check=False).returncode == 0
 
 
 def win_path(path):

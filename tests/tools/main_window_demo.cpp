@@ -1,10 +1,11 @@
 // Test tool: shows the stub's main window as the extraction shows it, with
 // status text and both bars, for screenshots.
 //
-//   main_window_demo.exe PACKAGE CHARSET SECONDS
+//   main_window_demo.exe PACKAGE CHARSET SECONDS [DETAIL]
 //
 // The package gives the caption; the status text is the package's "s1" in
-// its font, with the character set given.
+// its font, with the character set given; DETAIL, when given, is shown on
+// the detail line as a transfer's count and rate are.
 #include <windows.h>
 
 #include <cstdlib>
@@ -34,6 +35,7 @@ int main(int argc, char** argv) {
     display.ShowActivityBar(true);
     display.StartProgress(10, 0);
     for (int i = 0; i < 5; ++i) display.StepProgress();
+    if (argc > 4) display.SetDetailLine(argv[4]);
     ShowWindow(window, SW_SHOW);
     UpdateWindow(window);
     rv::WaitPumping(static_cast<DWORD>(std::atoi(argv[3]) * 1000), 0);

@@ -65,6 +65,7 @@ TEST(AgentState, TickCountersAndBudget) {
     EXPECT_EQ(s.tickBudget, 0);
     t = AdvanceTickCounters(s);
     EXPECT_TRUE(t.quit);
+    EXPECT_TRUE(AdvanceTickCounters(s).quit);  // spent stays spent, never unlimited
     AgentState user;
     user.userCheck = UserCheck::Requested;
     t = AdvanceTickCounters(user);

@@ -104,6 +104,12 @@ TEST(MainWindowLayout, RightToLeftMirrorsStatusAndActivityBar) {
         EXPECT_EQ(rtl.statusExStyle, 0x2000u);
         EXPECT_EQ(rtl.progress.x, 70);
     }
+    // The detail line sits under the bar, as wide as it, on either side.
+    for (const MainWindowLayout& any : {ltr, hebrew}) {
+        EXPECT_EQ(any.detail.x, any.progress.x);
+        EXPECT_EQ(any.detail.width, any.progress.width);
+        EXPECT_GE(any.detail.y, any.progress.y + any.progress.height);
+    }
     const Box at = CenteredIn(Box{0, 0, 1024, 738}, 492, 110);
     EXPECT_EQ(at.x, 266);
     EXPECT_EQ(at.y, 314);

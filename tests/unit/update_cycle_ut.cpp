@@ -930,5 +930,29 @@ TEST(UpdateCycleMachine, TickCountersAndBudget) {
     EXPECT_FALSE(agent.state.inTick);
 }
 
+// The tick in which the budget runs out still takes its shot. Its boxes and
+// waits pump messages, so the quit may only go out with the tick's last
+// action; and a spent budget must not turn into an unlimited one.
+TEST(UpdateCycleMachine, ASpentBudgetEndsTheAgentWhenItsTickEnds) {
+    Agent agent;
+    agent.state.tickBudget = 0;
+    agent.original.Set(original_key::kVersionOriginal, "2");
+    const Script script = kToInfoFile + Script{{Done(), "None"}};
+    UpdateCycle cycle(agent.state, agent.original, agent.info, agent.settings);
+    for (size_t n = 0; n < script.size(); ++n) {
+        const CycleAction action = cycle.Step(script[n].event);
+        ASSERT_EQ(Describe(action), script[n].action) << n;
+        EXPECT_EQ(action.quit, n + 1 == script.size()) << n;
+    }
+    UpdateCycle next(agent.state, agent.original, agent.info, agent.settings);
+    CycleAction action = next.Step(Tick());
+    for (int n = 0; action.kind != CycleActionKind::None && n < 10; ++n) {
+        EXPECT_FALSE(action.quit) << Describe(action);
+        action = next.Step(Done());
+    }
+    EXPECT_TRUE(action.quit);
+    EXPECT_EQ(agent.state.tickBudget, 0);
+}
+
 }  // namespace
 }  // namespace rv

@@ -155,8 +155,26 @@ TEST(HttpDownload, NoLengthAndNoServer) {
     EXPECT_EQ(HttpFileSize(nowhere), -1);
 }
 
+// The run gives WinINet back when it needs it no more (it keeps threads and
+// caches); a later call loads it again.
+TEST(HttpDownload, TheLibraryIsReleasedAndLoadedAgain) {
+    const std::string body = Body(100);
+    {
+        CannedServer server(Headers(body.size()), body, body.size());
+        EXPECT_EQ(HttpDownload(nullptr, server.Url(), "", nullptr, kNoAbort).data, body);
+    }
+    EXPECT_NE(GetModuleHandleA("wininet.dll"), nullptr);
+    ReleaseInternetLibrary();
+    EXPECT_EQ(GetModuleHandleA("wininet.dll"), nullptr);
+    CannedServer again(Headers(body.size()), body, body.size());
+    EXPECT_EQ(HttpDownload(nullptr, again.Url(), "", nullptr, kNoAbort).data, body);
+    ReleaseInternetLibrary();
+}
+
 TEST(InternetHandles, CloseWhatTheyOwn) {
-    auto* open = BindProc<decltype(::InternetOpenA)>("wininet.dll", "InternetOpenA");
+    // Its own load reference, given back after the handles are closed.
+    const Library wininet(LoadLibraryA("wininet.dll"));
+    auto* open = ProcOf<decltype(::InternetOpenA)>(wininet.get(), "InternetOpenA");
     ASSERT_NE(open, nullptr);
     InternetHandle session(open("test", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     ASSERT_TRUE(session);
