@@ -74,6 +74,14 @@ struct GdiObjectTraits {
     static void Close(Type h) { DeleteObject(h); }
 };
 
+// Icons loaded at a size of their own (not the system's shared ones).
+struct IconTraits {
+    using Type = HICON;
+    static Type Invalid() { return nullptr; }
+    static bool IsValid(Type h) { return h != nullptr; }
+    static void Close(Type h) { DestroyIcon(h); }
+};
+
 struct LibraryTraits {
     using Type = HMODULE;
     static Type Invalid() { return nullptr; }
@@ -150,6 +158,7 @@ using FindHandle = UniqueHandle<FindHandleTraits>;
 using RegKey = UniqueHandle<RegKeyTraits>;
 using GdiObject = UniqueHandle<GdiObjectTraits>;
 using Library = UniqueHandle<LibraryTraits>;
+using IconHandle = UniqueHandle<IconTraits>;
 using InternetHandle = UniqueHandle<InternetHandleTraits>;
 
 }  // namespace rv

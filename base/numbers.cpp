@@ -83,4 +83,11 @@ long long Min(long long a, long long b) { return a < b ? a : b; }
 long long Max(long long a, long long b) { return a > b ? a : b; }
 long long EnsureRange(long long value, long long low, long long high) { return Max(low, Min(value, high)); }
 
+int ScaleToDpi(int designValue, int dpi) {
+    if (dpi <= 0) return designValue;
+    const long long product = static_cast<long long>(designValue) * dpi;
+    const long long half = kDesignDpi / 2;
+    return static_cast<int>(product >= 0 ? (product + half) / kDesignDpi : -((-product + half) / kDesignDpi));
+}
+
 }  // namespace rv

@@ -22,4 +22,11 @@ long long Min(long long a, long long b);
 long long Max(long long a, long long b);
 long long EnsureRange(long long value, long long low, long long high);
 
+// Window geometry is designed at 96 dots per inch, the display scale of
+// 100%, and scaled to the window's resolution: rounded to the nearest
+// pixel, halves away from zero (as MulDiv does), so that a design value
+// of 1 stays at least one pixel. A resolution of 0 or less means the design's.
+constexpr int kDesignDpi = 96;
+int ScaleToDpi(int designValue, int dpi);
+
 }  // namespace rv

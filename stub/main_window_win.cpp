@@ -7,6 +7,7 @@
 #include "autoupdate/agent_win.h"
 #include "autoupdate/update_cycle_win.h"
 #include "base/handle_win.h"
+#include "base/numbers.h"
 #include "base/switches.h"
 #include "base/window_win.h"
 #include "env/file_util_win.h"
@@ -41,24 +42,59 @@ GdiObject MakeFont(const std::string& name, int charset, int height) {
                                  name.c_str()));
 }
 
-void OnCreate(HWND window, MainWindowState& state) {
-    const MainWindowLayout layout = LayoutForCharset(0);
-    HWND status = CreateChild(window, "Static", layout.status, layout.statusStyle, layout.statusExStyle, kStatusId);
-    CreateChild(window, PROGRESS_CLASSA, layout.progress, WS_CHILD | WS_VISIBLE, 0, kProgressId);
-    CreateChild(window, PROGRESS_CLASSA, layout.activity, WS_CHILD, 0, kActivityId);
-    HWND detail = CreateChild(window, "Static", layout.detail, layout.statusStyle, layout.statusExStyle, kDetailId);
-    SetTimer(window, kStartTimer, 1000, nullptr);
-    state.statusFont = MakeFont("Tahoma", DEFAULT_CHARSET, -11);
-    for (HWND line : {status, detail})
-        SendMessageA(line, WM_SETFONT, reinterpret_cast<WPARAM>(state.statusFont.get()), TRUE);
+void Place(HWND control, const Box& b) {
+    SetWindowPos(control, nullptr, b.x, b.y, b.width, b.height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
-void OnPaint(HWND window) {
+// Every child, the status font and the icon at the window's resolution and
+// the status text's character set.
+void ApplyLayout(HWND window, MainWindowState& state) {
+    const MainWindowLayout layout = MainWindowLayoutOf(state.charset, state.dpi);
+    HWND status = GetDlgItem(window, kStatusId), detail = GetDlgItem(window, kDetailId);
+    for (HWND line : {status, detail}) {
+        SetWindowLongPtrA(line, GWL_EXSTYLE, static_cast<LONG_PTR>(layout.statusExStyle));
+        SetWindowLongPtrA(line, GWL_STYLE, static_cast<LONG_PTR>(layout.statusStyle));
+    }
+    Place(status, layout.status);
+    Place(detail, layout.detail);
+    Place(GetDlgItem(window, kProgressId), layout.progress);
+    Place(GetDlgItem(window, kActivityId), layout.activity);
+    const int height =
+        state.points >= 0 ? PointsToPixels(state.points, state.dpi) : ScaleToDpi(kFirstStatusFontHeight, state.dpi);
+    // The controls let go of the old font before it is deleted.
+    GdiObject font = MakeFont(state.fontName, state.charset, -height);
+    for (HWND line : {status, detail}) SendMessageA(line, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+    state.statusFont = std::move(font);
+    state.icon = ProgramIcon("MainIcon", layout.icon.width);
+    InvalidateRect(window, nullptr, TRUE);
+}
+
+void OnCreate(HWND window, MainWindowState& state) {
+    const Box none{0, 0, 0, 0};
+    CreateChild(window, "Static", none, WS_CHILD | WS_VISIBLE, 0, kStatusId);
+    CreateChild(window, PROGRESS_CLASSA, none, WS_CHILD | WS_VISIBLE, 0, kProgressId);
+    CreateChild(window, PROGRESS_CLASSA, none, WS_CHILD, 0, kActivityId);
+    CreateChild(window, "Static", none, WS_CHILD | WS_VISIBLE, 0, kDetailId);
+    SetTimer(window, kStartTimer, 1000, nullptr);
+    state.dpi = WindowDpi(window);
+    ApplyLayout(window, state);
+}
+
+// A move to a monitor of another scale: the system suggests the new frame.
+void OnDpiChanged(HWND window, MainWindowState& state, int dpi, const RECT& suggested) {
+    state.dpi = dpi;
+    SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    ApplyLayout(window, state);
+}
+
+void OnPaint(HWND window, const MainWindowState& state) {
     const PaintDC dc(window);
     RECT client;
     GetClientRect(window, &client);
     FillRect(dc.get(), &client, GetSysColorBrush(COLOR_BTNFACE));
-    if (HICON icon = LoadIconA(GetModuleHandleA(nullptr), "MainIcon")) DrawIcon(dc.get(), kMainIconX, kMainIconY, icon);
+    const Box at = MainWindowLayoutOf(state.charset, state.dpi).icon;
+    if (state.icon) DrawIconEx(dc.get(), at.x, at.y, state.icon.get(), at.width, at.height, 0, nullptr, DI_NORMAL);
 }
 
 // The first close request during a transfer only cancels it; a second one
@@ -106,7 +142,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     StubContext& ctx = *state->ctx;
     switch (message) {
         case WM_CREATE: OnCreate(window, *state); break;
-        case WM_PAINT: OnPaint(window); return 0;
+        case WM_PAINT: OnPaint(window, *state); return 0;
+        case WM_DPICHANGED:
+            OnDpiChanged(window, *state, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            return 0;
         case WM_TIMER: OnTimer(window, ctx); return 0;
         case WM_CLOSE:
             if (!OnClose(ctx)) return 0;
@@ -141,8 +180,9 @@ HWND CreateMainWindow(StubContext& ctx, MainWindowState& state) {
     InitCommonControlsEx(&controls);
     if (!RegisterMainClass(ctx.className)) return nullptr;
     const RECT work = WorkArea();
-    const Box at = CenteredIn(Box{work.left, work.top, work.right - work.left, work.bottom - work.top},
-                              kMainWindowWidth, kMainWindowHeight);
+    const Box size = MainWindowLayoutOf(ctx.package.Charset(), ScreenDpi()).window;
+    const Box at =
+        CenteredIn(Box{work.left, work.top, work.right - work.left, work.bottom - work.top}, size.width, size.height);
     state.ctx = &ctx;
     ctx.boxes.SetFont(ctx.package.FontName(), ctx.package.FontSize(), ctx.package.Charset());
     return CreateWindowExA(0, ctx.className.c_str(), ctx.package.Text("s0").c_str(), kMainWindowStyle, at.x, at.y,
@@ -177,24 +217,13 @@ void MainWindowDisplay::SetStatusLine(const std::string& text) { SetDlgItemTextA
 void MainWindowDisplay::SetDetailLine(const std::string& text) { SetDlgItemTextA(window_, kDetailId, text.c_str()); }
 
 void MainWindowDisplay::SetStatusText(const std::string& text, const std::string& fontName, int charset, int points) {
-    HWND status = GetDlgItem(window_, kStatusId), detail = GetDlgItem(window_, kDetailId);
-    const MainWindowLayout layout = LayoutForCharset(charset);
-    for (const auto& line : {std::make_pair(status, layout.status), std::make_pair(detail, layout.detail)}) {
-        SetWindowLongPtrA(line.first, GWL_EXSTYLE, static_cast<LONG_PTR>(layout.statusExStyle));
-        SetWindowLongPtrA(line.first, GWL_STYLE, static_cast<LONG_PTR>(layout.statusStyle));
-        SetWindowPos(line.first, nullptr, line.second.x, line.second.y, line.second.width, line.second.height,
-                     SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    if (MainWindowState* state = StateOf(window_)) {
+        state->fontName = fontName;
+        state->charset = charset;
+        state->points = points;
+        ApplyLayout(window_, *state);
     }
-    SetWindowPos(GetDlgItem(window_, kActivityId), nullptr, layout.activity.x, layout.activity.y, 0, 0,
-                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
-    MainWindowState* state = StateOf(window_);
-    if (state) {
-        // The control lets go of the old font before it is deleted.
-        GdiObject font = MakeFont(fontName, charset, -PointsToPixels(points));
-        for (HWND line : {status, detail}) SendMessageA(line, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
-        state->statusFont = std::move(font);
-    }
-    SetWindowTextA(status, text.c_str());
+    SetDlgItemTextA(window_, kStatusId, text.c_str());
 }
 
 void MainWindowDisplay::ShowActivityBar(bool show) {

@@ -20,7 +20,13 @@ void RunMainWindow(StubContext& ctx);
 // for as long as the window, and is found through the window's user data.
 struct MainWindowState {
     StubContext* ctx = nullptr;
+    int dpi = 96;  // of the window, followed when it moves to another monitor
+    // The status font as last asked for; -1 points is the first font.
+    std::string fontName = "Tahoma";
+    int charset = DEFAULT_CHARSET;
+    int points = -1;
     GdiObject statusFont;
+    IconHandle icon;
     int activityStep = 0;  // the activity bar's position, 0..5
 };
 

@@ -1,5 +1,6 @@
 #include "ui/inform_dialog.h"
 
+#include "base/numbers.h"
 #include "base/text.h"
 
 namespace rv {
@@ -14,15 +15,16 @@ std::string InformTextFace(const std::string& fontName) {
     return fontName.empty() || fontName == "Tahoma" ? "Verdana" : fontName;
 }
 
-InformLayout InformLayoutOf(Size client, bool withLink) {
-    const int cw = client.width, ch = client.height;
-    if (!withLink) return {{kInformTextLeft, 0, cw - kInformTextLeft, ch}, {}, {}, {}};
-    const int bandTop = ch - kInformBandHeight;
+InformLayout InformLayoutOf(Size client, bool withLink, int dpi) {
+    const auto px = [dpi](int design) { return ScaleToDpi(design, dpi); };
+    const int cw = client.width, ch = client.height, left = px(kInformTextLeft);
+    if (!withLink) return {{left, 0, cw - left, ch}, {}, {}, {}};
+    const int bandTop = ch - px(kInformBandHeight), line = px(1), buttonWidth = px(kInformButtonWidth);
     return {
-        {kInformTextLeft, 0, cw - kInformTextLeft, bandTop},
-        {(cw - kInformButtonWidth) / 2, ch - kInformButtonRise, kInformButtonWidth, kInformButtonHeight},
-        {0, bandTop, cw, 1},
-        {0, bandTop + 1, cw, kInformBandHeight - 1},
+        {left, 0, cw - left, bandTop},
+        {(cw - buttonWidth) / 2, ch - px(kInformButtonRise), buttonWidth, px(kInformButtonHeight)},
+        {0, bandTop, cw, line},
+        {0, bandTop + line, cw, px(kInformBandHeight) - line},
     };
 }
 

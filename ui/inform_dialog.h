@@ -40,6 +40,7 @@ struct InformLayout {
     Rect line;  // COLOR_3DDKSHADOW, one pixel high
     Rect band;  // COLOR_BTNFACE, from under the line to the bottom
 };
-InformLayout InformLayoutOf(Size client, bool withLink);
+// Lengths are design values at 96 dots per inch, scaled to `dpi`.
+InformLayout InformLayoutOf(Size client, bool withLink, int dpi);
 
 }  // namespace rv

@@ -3,6 +3,7 @@
 #include <richedit.h>
 
 #include "base/handle_win.h"
+#include "base/numbers.h"
 #include "base/system_win.h"
 #include "base/window_win.h"
 #include "ui/inform_dialog.h"
@@ -32,11 +33,7 @@ void Place(HWND child, const Rect& r) {
 
 class InformWindow {
 public:
-    InformWindow(const InformRequest& request, std::string link)
-        : request_(request),
-          link_(std::move(link)),
-          buttonFont_(SwissFont(-PointsToPixels(request.fontSize), request.charset, request.fontName)),
-          textFont_(SwissFont(kInformTextFontHeight, request.charset, InformTextFace(request.fontName))) {}
+    InformWindow(const InformRequest& request, std::string link) : request_(request), link_(std::move(link)) {}
     InformWindow(const InformWindow&) = delete;
     InformWindow& operator=(const InformWindow&) = delete;
 
@@ -48,6 +45,8 @@ private:
     void Attach(HWND window) { window_ = window; }
     LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
     InformLayout Layout() const;
+    void UseDpi(int dpi);
+    void MoveToDpi(int dpi, const RECT& suggested);
     void PlaceChildren();
     void Paint();
     void CreateTextControl();
@@ -60,6 +59,7 @@ private:
     // The fonts outlive the window and its children, which use them.
     GdiObject buttonFont_, textFont_;
     HWND window_ = nullptr, text_ = nullptr, button_ = nullptr;
+    int dpi_ = kDesignDpi;
     bool done_ = false;
 };
 
@@ -68,11 +68,15 @@ bool InformWindow::Run(HWND owner) {
     // control and the window shows empty.
     const Library richEdit(LoadLibraryA(kRichEditLibrary));
     const BoxClass windowClass(kInformClassName, BoxProc<InformWindow>, instance_);
-    const int x = CentredOffset(GetSystemMetrics(SM_CXSCREEN), request_.width);
-    const int y = CentredOffset(GetSystemMetrics(SM_CYSCREEN), request_.height);
-    CreateWindowExA(kWindowExStyle, kInformClassName, request_.title.c_str(), kWindowStyle, x, y, request_.width,
-                    request_.height, owner, nullptr, instance_, this);
+    // The size asked for is a design size; the window shows it at the
+    // screen's scale (and follows a move to a monitor of another scale).
+    const int width = ScaleToDpi(request_.width, ScreenDpi()), height = ScaleToDpi(request_.height, ScreenDpi());
+    const int x = CentredOffset(GetSystemMetrics(SM_CXSCREEN), width);
+    const int y = CentredOffset(GetSystemMetrics(SM_CYSCREEN), height);
+    CreateWindowExA(kWindowExStyle, kInformClassName, request_.title.c_str(), kWindowStyle, x, y, width, height, owner,
+                    nullptr, instance_, this);
     if (!window_) return false;
+    UseDpi(WindowDpi(window_));
     CreateTextControl();
     if (!link_.empty()) CreateLinkButton();
     RunLoop();
@@ -83,6 +87,7 @@ LRESULT InformWindow::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_DESTROY: done_ = true; return 1;
         case WM_SIZE: PlaceChildren(); return 0;
+        case WM_DPICHANGED: MoveToDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam)); return 0;
         case WM_PAINT: Paint(); return 0;
         case WM_COMMAND:
             // A link the shell cannot open is not reported: the window closes anyway.
@@ -98,7 +103,29 @@ LRESULT InformWindow::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
 InformLayout InformWindow::Layout() const {
     RECT client{};
     GetClientRect(window_, &client);
-    return InformLayoutOf({client.right, client.bottom}, !link_.empty());
+    return InformLayoutOf({client.right, client.bottom}, !link_.empty(), dpi_);
+}
+
+// Fonts at the resolution, handed to the children there are; the old ones
+// are deleted only once no child uses them.
+void InformWindow::UseDpi(int dpi) {
+    dpi_ = dpi;
+    GdiObject buttonFont = SwissFont(-PointsToPixels(request_.fontSize, dpi), request_.charset, request_.fontName);
+    GdiObject textFont =
+        SwissFont(ScaleToDpi(kInformTextFontHeight, dpi), request_.charset, InformTextFace(request_.fontName));
+    if (text_) SendMessageA(text_, WM_SETFONT, reinterpret_cast<WPARAM>(textFont.get()), TRUE);
+    if (button_) SendMessageA(button_, WM_SETFONT, reinterpret_cast<WPARAM>(buttonFont.get()), TRUE);
+    buttonFont_ = std::move(buttonFont);
+    textFont_ = std::move(textFont);
+}
+
+// A move to a monitor of another scale: the system suggests the new frame.
+void InformWindow::MoveToDpi(int dpi, const RECT& suggested) {
+    UseDpi(dpi);
+    SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    PlaceChildren();
+    InvalidateRect(window_, nullptr, TRUE);
 }
 
 void InformWindow::PlaceChildren() {

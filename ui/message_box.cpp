@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "base/numbers.h"
 #include "base/text.h"
 #include "format/language.h"
 
@@ -130,44 +131,56 @@ int UnwrappedHeight(const std::string& text, int measuredHeight, int lineHeight)
     return measuredHeight + (EndsWith(kLineBreak, text, false) ? lineHeight : 0);
 }
 
-Size TextBlockSize(const std::vector<int>& lineExtents, int lineHeight) {
+Size TextBlockSize(const std::vector<int>& lineExtents, int lineHeight, int dpi) {
+    const int widen = ScaleToDpi(kWidenStep, dpi), maxWidth = ScaleToDpi(kMaxTextWidth, dpi);
     Size size{0, 0};
     for (int cx : lineExtents) {
-        if (cx + kWidenStep > size.width) size.width = cx + kWidenStep;
-        size.height += (cx / kMaxTextWidth + 1) * lineHeight;
+        if (cx + widen > size.width) size.width = cx + widen;
+        size.height += (cx / maxWidth + 1) * lineHeight;
     }
-    if (size.width > kMaxTextWidth) size.width = kMaxTextWidth;
+    if (size.width > maxWidth) size.width = maxWidth;
     return size;
 }
 
-Size BoxSize(Size control, FrameMetrics frame) {
-    const int margin = control.width < kNarrowText ? kWideMargin : kMargin;
-    const int width = control.width + 2 * frame.frameX + 2 * margin + kLeftBandWidth;
-    const int height = control.height + 2 * frame.frameY +
-                       (control.height < kShortText ? kShortTextExtra : kTextExtra) + frame.caption + kButtonBandHeight;
-    return {width < kMinBoxWidth ? kMinBoxWidth : width, height};
+Size BoxSize(Size control, FrameMetrics frame, int dpi) {
+    const auto px = [dpi](int design) { return ScaleToDpi(design, dpi); };
+    const int margin = control.width < px(kNarrowText) ? px(kWideMargin) : px(kMargin);
+    const int width = control.width + 2 * frame.frameX + 2 * margin + px(kLeftBandWidth);
+    const int extra = control.height < px(kShortText) ? px(kShortTextExtra) : px(kTextExtra);
+    const int height = control.height + 2 * frame.frameY + extra + frame.caption + px(kButtonBandHeight);
+    return {width < px(kMinBoxWidth) ? px(kMinBoxWidth) : width, height};
 }
 
 int CentredOffset(int available, int extent) { return (available - extent) / 2; }
 
-Rect TextControlRect(Size client, Size control) {
+Rect TextControlRect(Size client, Size control, int dpi) {
     // Centred in the area right of the band and above the buttons.
-    const int left = CentredOffset(client.width - kLeftBandWidth, control.width) + kLeftBandWidth;
-    const int top = CentredOffset(client.height - kButtonBandHeight, control.height);
-    return {left, top, control.width, client.height - top - kTextBottomGap};
+    const int band = ScaleToDpi(kLeftBandWidth, dpi);
+    const int left = CentredOffset(client.width - band, control.width) + band;
+    const int top = CentredOffset(client.height - ScaleToDpi(kButtonBandHeight, dpi), control.height);
+    return {left, top, control.width, client.height - top - ScaleToDpi(kTextBottomGap, dpi)};
 }
 
-Rect ButtonRect(int index, int count, Size client) {
-    const int left = client.width - kButtonRightGap - kButtonWidth * (count - 1 - index);
-    return {left, client.height - kButtonTopFromBottom, kButtonWidth, kButtonHeight};
+Rect ButtonRect(int index, int count, Size client, int dpi) {
+    const int width = ScaleToDpi(kButtonWidth, dpi);
+    const int left = client.width - ScaleToDpi(kButtonRightGap, dpi) - width * (count - 1 - index);
+    return {left, client.height - ScaleToDpi(kButtonTopFromBottom, dpi), width, ScaleToDpi(kButtonHeight, dpi)};
 }
 
-BoxPaintLayout PaintLayoutOf(Size client) {
-    const int shadowY = client.height - kShadowLineFromBottom;
+Rect IconRect(int dpi) {
+    const int size = ScaleToDpi(kIconSize, dpi);
+    return {ScaleToDpi(kIconX, dpi), ScaleToDpi(kIconY, dpi), size, size};
+}
+
+BoxPaintLayout PaintLayoutOf(Size client, int dpi) {
+    const int line = ScaleToDpi(1, dpi);
+    const int shadowY = client.height - ScaleToDpi(kShadowLineFromBottom, dpi);
     return {
-        {0, 0, client.width, client.height}, {0, shadowY, client.width, 1},
-        {0, shadowY + 1, client.width, 1},   {0, shadowY + 2, client.width, client.height - shadowY - 2},
-        {0, 0, kLeftBandWidth, shadowY},
+        {0, 0, client.width, client.height},
+        {0, shadowY, client.width, line},
+        {0, shadowY + line, client.width, line},
+        {0, shadowY + 2 * line, client.width, client.height - shadowY - 2 * line},
+        {0, 0, ScaleToDpi(kLeftBandWidth, dpi), shadowY},
     };
 }
 

@@ -86,9 +86,9 @@ std::vector<std::string> MeasuredLines(const std::string& text);
 // "MS PGothic" needs one more pixel per line than its metrics say.
 int LineHeight(int tmHeight, int tmExternalLeading, const std::string& fontName);
 // Width and height of the text block from the pixel extent of each line:
-// no wider than kMaxTextWidth, a longer line counting once more for every
-// full kMaxTextWidth pixels.
-Size TextBlockSize(const std::vector<int>& lineExtents, int lineHeight);
+// no wider than kMaxTextWidth (at the resolution `dpi`), a longer line
+// counting once more for every full such width.
+Size TextBlockSize(const std::vector<int>& lineExtents, int lineHeight, int dpi);
 
 // The height the control asks for when no line wraps: the measured height,
 // plus one line when the text ends with a line break, which the control
@@ -115,6 +115,9 @@ int WidthFittingBold(int measuredWidth, int unwrappedHeight, Probe probe) {
 }
 
 // --- Geometry ------------------------------------------------------------------
+// Every length below is a design value at 96 dots per inch; the functions
+// take the window's resolution and give pixels at it (ScaleToDpi). The
+// frame metrics are the system's, in pixels already.
 struct Rect {
     int left;
     int top;
@@ -133,15 +136,18 @@ constexpr int kButtonHeight = 23;
 constexpr int kMinBoxWidth = 360;
 constexpr int kIconX = 11;
 constexpr int kIconY = 20;
+constexpr int kIconSize = 32;
 
 // Outer size of the box around a text control of outer size `control`.
-Size BoxSize(Size control, FrameMetrics frame);
+Size BoxSize(Size control, FrameMetrics frame, int dpi);
 // Offset that centres `extent` in `available`, rounded toward zero.
 int CentredOffset(int available, int extent);
 // Where the text control stands in a client area of size `client`.
-Rect TextControlRect(Size client, Size control);
+Rect TextControlRect(Size client, Size control, int dpi);
 // Button `index` of `count`, right-aligned without gaps in the button band.
-Rect ButtonRect(int index, int count, Size client);
+Rect ButtonRect(int index, int count, Size client, int dpi);
+// Where the icon is drawn, and at what size.
+Rect IconRect(int dpi);
 
 // The areas painted on the client rectangle.
 struct BoxPaintLayout {
@@ -152,7 +158,7 @@ struct BoxPaintLayout {
     Rect leftBand;    // RGB(kLeftBandRed, kLeftBandGreen, kLeftBandBlue)
 };
 constexpr uint8_t kLeftBandRed = 0, kLeftBandGreen = 78, kLeftBandBlue = 152;
-BoxPaintLayout PaintLayoutOf(Size client);
+BoxPaintLayout PaintLayoutOf(Size client, int dpi);
 
 // The system icon (IDI_ value) of the style; 0 for the program's own icon.
 int SystemIconOf(uint32_t style);

@@ -2,9 +2,11 @@
 
 #include <richedit.h>
 
+#include <utility>
 #include <vector>
 
 #include "base/handle_win.h"
+#include "base/numbers.h"
 #include "base/window_win.h"
 #include "ui/language_win.h"
 #include "ui/rich_box_win.h"
@@ -58,6 +60,8 @@ private:
     void Paint();
     void Close();
 
+    void UseDpi(int dpi);
+    void MoveToDpi(int dpi, const RECT& suggested);
     void CreateTextControl(const std::string& markup);
     void SetMarkupText(const PlainText& plain);
     struct Measurement {
@@ -67,8 +71,10 @@ private:
     Measurement MeasureText(const std::string& text);
     void ResizeText(int width, int height);
     void FitText(const PlainText& plain);
-    void PlaceBoxAndText();
+    Size OuterSize() const;
+    void PlaceBoxAndText(POINT topLeft);
     void CreateButtons();
+    void PlaceButtons();
     void RunModalLoop();
     void RestoreOwner();
 
@@ -87,7 +93,9 @@ private:
     HWND text_ = nullptr;
     HWND disabled_ = nullptr;
     std::vector<HWND> buttonWindows_;
-    HICON icon_ = nullptr;  // shared: LoadIcon's icons are never destroyed
+    IconHandle icon_;
+    PlainText plain_;
+    int dpi_ = kDesignDpi;
     Size request_{0, 0};
     int result_ = kClosedNoButton;
     bool done_ = false;
@@ -97,9 +105,6 @@ int MarkupBox::Run(HWND owner, const std::string& markup, const std::string& cap
     LoadRichEditOnce();
     disabled_ = GetActiveWindow();
     if (disabled_) EnableWindow(disabled_, FALSE);
-    font_.reset(CreateFontA(-PointsToPixels(settings_.fontSize()), 0, 0, 0, 0, FALSE, FALSE, FALSE,
-                            static_cast<BYTE>(settings_.charset()), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                            DEFAULT_QUALITY, FF_SWISS, settings_.fontName().c_str()));
     // This showing's own reference: the box works even when the one kept for
     // the run is given back first at program end.
     const Library richEdit(LoadLibraryA(kRichEditLibrary));
@@ -107,10 +112,12 @@ int MarkupBox::Run(HWND owner, const std::string& markup, const std::string& cap
     CreateWindowExA(kBoxExStyle, kClassName, caption.c_str(), kBoxStyle, -100, -100, 10, 10, owner, nullptr, instance_,
                     this);
     if (box_) {
+        UseDpi(WindowDpi(box_));
         CreateTextControl(markup);
-        PlaceBoxAndText();
-        const int icon = SystemIconOf(style_);
-        icon_ = icon ? LoadIconA(nullptr, MAKEINTRESOURCEA(icon)) : LoadIconA(instance_, kOwnIcon);
+        const RECT area = WorkArea();
+        const Size box = OuterSize();
+        PlaceBoxAndText({area.left + CentredOffset(area.right - area.left, box.width),
+                         area.top + CentredOffset(area.bottom - area.top, box.height)});
         CreateButtons();
         RunModalLoop();
     }
@@ -126,6 +133,7 @@ LRESULT MarkupBox::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
             if (timeoutMs_ > 0) SetTimer(box_, kTimeoutTimer, static_cast<UINT>(timeoutMs_), nullptr);
             break;
         case WM_PAINT: Paint(); return 0;
+        case WM_DPICHANGED: MoveToDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam)); return 0;
         case WM_NOTIFY: {
             const auto* header = reinterpret_cast<const NMHDR*>(lParam);
             if (header->code == EN_REQUESTRESIZE) {
@@ -153,14 +161,43 @@ LRESULT MarkupBox::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 void MarkupBox::Paint() {
     const PaintDC paint(box_);
-    const BoxPaintLayout layout = PaintLayoutOf(ClientSize(box_));
+    const BoxPaintLayout layout = PaintLayoutOf(ClientSize(box_), dpi_);
     Fill(paint.get(), layout.window, GetSysColorBrush(COLOR_WINDOW));
     Fill(paint.get(), layout.shadowLine, GetSysColorBrush(COLOR_3DDKSHADOW));
     Fill(paint.get(), layout.lightLine, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     Fill(paint.get(), layout.buttonBand, GetSysColorBrush(COLOR_BTNFACE));
     const GdiObject band(CreateSolidBrush(RGB(kLeftBandRed, kLeftBandGreen, kLeftBandBlue)));
     Fill(paint.get(), layout.leftBand, static_cast<HBRUSH>(band.get()));
-    if (icon_) DrawIcon(paint.get(), kIconX, kIconY, icon_);
+    const Rect icon = IconRect(dpi_);
+    if (icon_)
+        DrawIconEx(paint.get(), icon.left, icon.top, icon_.get(), icon.width, icon.height, 0, nullptr, DI_NORMAL);
+}
+
+// The font and the icon at the resolution; the old font is deleted only
+// once no control uses it.
+void MarkupBox::UseDpi(int dpi) {
+    dpi_ = dpi;
+    GdiObject font(CreateFontA(-PointsToPixels(settings_.fontSize(), dpi), 0, 0, 0, 0, FALSE, FALSE, FALSE,
+                               static_cast<BYTE>(settings_.charset()), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                               DEFAULT_QUALITY, FF_SWISS, settings_.fontName().c_str()));
+    if (text_) SendMessageA(text_, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
+    for (HWND button : buttonWindows_) SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+    font_ = std::move(font);
+    const int size = IconRect(dpi).width, system = SystemIconOf(style_);
+    icon_ = system ? SystemIcon(system, size) : ProgramIcon(kOwnIcon, size);
+}
+
+// A move to a monitor of another scale: everything is measured and placed
+// anew, at the place the system suggests.
+void MarkupBox::MoveToDpi(int dpi, const RECT& suggested) {
+    UseDpi(dpi);
+    if (text_) {
+        SetMarkupText(plain_);
+        FitText(plain_);
+    }
+    PlaceBoxAndText({suggested.left, suggested.top});
+    PlaceButtons();
+    InvalidateRect(box_, nullptr, TRUE);
 }
 
 // Before the box goes, so that activation returns to the owner rather than
@@ -186,9 +223,9 @@ void MarkupBox::CreateTextControl(const std::string& markup) {
     SendMessageA(text_, EM_SETEVENTMASK, 0, ENM_REQUESTRESIZE);
     SendMessageA(text_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     SendMessageA(text_, EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(GetSysColor(COLOR_WINDOW)));
-    const PlainText plain = ConvertMarkup(markup);
-    SetMarkupText(plain);
-    FitText(plain);
+    plain_ = ConvertMarkup(markup);
+    SetMarkupText(plain_);
+    FitText(plain_);
 }
 
 void MarkupBox::SetMarkupText(const PlainText& plain) {
@@ -218,7 +255,7 @@ MarkupBox::Measurement MarkupBox::MeasureText(const std::string& text) {
         extents.push_back(extent.cx);
     }
     const int lineHeight = LineHeight(metrics.tmHeight, metrics.tmExternalLeading, settings_.fontName());
-    return {TextBlockSize(extents, lineHeight), lineHeight};
+    return {TextBlockSize(extents, lineHeight, dpi_), lineHeight};
 }
 
 void MarkupBox::ResizeText(int width, int height) {
@@ -228,7 +265,7 @@ void MarkupBox::ResizeText(int width, int height) {
 void MarkupBox::FitText(const PlainText& plain) {
     const Measurement measured = MeasureText(plain.text);
     const Size size = measured.size;
-    ResizeText(size.width + kWidenStep, size.height);
+    ResizeText(size.width + ScaleToDpi(kWidenStep, dpi_), size.height);
     if (plain.bold.empty()) return;
     const int unwrapped = UnwrappedHeight(plain.text, size.height, measured.lineHeight);
     const int width = WidthFittingBold(size.width, unwrapped, [this, size](int tryWidth) {
@@ -241,31 +278,43 @@ void MarkupBox::FitText(const PlainText& plain) {
     ResizeText(width, size.height);
 }
 
-void MarkupBox::PlaceBoxAndText() {
-    const Size control = WindowSize(text_);
+// The box's size follows from the text control's.
+Size MarkupBox::OuterSize() const {
     const FrameMetrics frame{GetSystemMetrics(SM_CXFRAME), GetSystemMetrics(SM_CYFRAME),
                              GetSystemMetrics(SM_CYCAPTION)};
-    const Size box = BoxSize(control, frame);
-    const RECT area = WorkArea();
-    SetWindowPos(box_, nullptr, area.left + CentredOffset(area.right - area.left, box.width),
-                 area.top + CentredOffset(area.bottom - area.top, box.height), box.width, box.height, SWP_SHOWWINDOW);
+    return BoxSize(WindowSize(text_), frame, dpi_);
+}
+
+// The box is sized before the text control is placed in its client area;
+// `topLeft` is where the box goes.
+void MarkupBox::PlaceBoxAndText(POINT topLeft) {
+    const Size box = OuterSize();
+    SetWindowPos(box_, nullptr, topLeft.x, topLeft.y, box.width, box.height, SWP_SHOWWINDOW);
     if (!text_) return;
-    const Rect place = TextControlRect(ClientSize(box_), control);
+    const Rect place = TextControlRect(ClientSize(box_), WindowSize(text_), dpi_);
     SetWindowPos(text_, nullptr, place.left, place.top, place.width, place.height, SWP_NOZORDER | SWP_SHOWWINDOW);
 }
 
 void MarkupBox::CreateButtons() {
-    const Size client = ClientSize(box_);
     const int count = static_cast<int>(buttons_.size());
     for (int i = 0; i < count; ++i) {
-        const Rect r = ButtonRect(i, count, client);
-        HWND button = CreateWindowExA(0, "Button", buttons_[i].label.c_str(), WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON,
-                                      r.left, r.top, r.width, r.height, box_, nullptr, instance_, nullptr);
+        HWND button = CreateWindowExA(0, "Button", buttons_[i].label.c_str(), WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0,
+                                      0, 0, 0, box_, nullptr, instance_, nullptr);
         SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
         SetWindowLongPtrA(button, GWLP_USERDATA, buttons_[i].code);
         buttonWindows_.push_back(button);
     }
+    PlaceButtons();
     if (count > 0) FocusButton(DefaultButtonIndex(style_, count));
+}
+
+void MarkupBox::PlaceButtons() {
+    const Size client = ClientSize(box_);
+    const int count = static_cast<int>(buttonWindows_.size());
+    for (int i = 0; i < count; ++i) {
+        const Rect r = ButtonRect(i, count, client, dpi_);
+        SetWindowPos(buttonWindows_[i], nullptr, r.left, r.top, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 void MarkupBox::RunModalLoop() {

@@ -326,6 +326,19 @@ class UpdateAgent(StubTestCase):
         self.wait_agent_gone()
         self.assertEqual(self.version_original(), "1")
 
+    def test_a_renamed_agent_runs_the_agent_not_a_setup(self):
+        # The package's agent flag decides what its window's timer does, not
+        # the file's name: a renamed agent checks for updates in a window of
+        # its own and never extracts or starts the placeholder setup.
+        self.install_agent(self.publish())
+        self.write_original(VersionOriginal=2)
+        renamed = os.path.join(self.app, "Renamed.exe")
+        shutil.copy(self.agent, renamed)
+        self.prefix.start(renamed)
+        log = os.path.join(self.app, "Renamed.log")
+        checked = "GetOkToPerformAU = 3 - New version is not higher then old version"
+        self.assertTrue(wait_until(lambda: checked in read(log), 60), read(log)[-2000:])
+
     def test_download_question_bad_token_and_failed_setup(self):
         self.install_agent(self.publish(RequestConfirmationBeforeDownload=True))
         self.write_original()

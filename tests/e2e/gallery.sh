@@ -1,6 +1,7 @@
 #!/bin/sh
 # Photographs the windows of a gallery program (tests/win/gallery_util.h)
-# under a private Xvfb display into build/gallery/<item>.png, one item after
+# under a private Xvfb display into build/gallery/<item>.png (or the folder
+# RV_GALLERY_OUT names), one item after
 # the other. An item written <item>=<locale> runs under that Unix locale,
 # from which Wine takes the system code page.
 # Usage: tests/e2e/gallery.sh <gallery program.exe> <item>[=<locale>]...
@@ -9,7 +10,7 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 if [ -z "${DISPLAY:-}" ]; then exec "$root/scripts/with-display" "$0" "$@"; fi
 program=$1
 shift
-out=$root/build/gallery
+out=${RV_GALLERY_OUT:-$root/build/gallery}
 mkdir -p "$out"
 work=$(mktemp -d)
 pid=

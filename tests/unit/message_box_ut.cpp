@@ -88,10 +88,11 @@ TEST(MessageBoxMeasure, LinesAndTextBlock) {
         {{1200, 0}, 600, 52}, {{}, 0, 0},
     };
     for (const Case& c : cases) {
-        const Size s = TextBlockSize(c.extents, 13);
+        const Size s = TextBlockSize(c.extents, 13, 96);
         EXPECT_EQ(s.width, c.width) << c.extents.size();
         EXPECT_EQ(s.height, c.height) << c.extents.size();
     }
+    EXPECT_EQ(TextBlockSize({1000}, 26, 192).width, 1020);  // the cap follows the resolution
     EXPECT_EQ(LineHeight(13, 2, "Tahoma"), 15);
     EXPECT_EQ(LineHeight(13, 2, " ms pgothic "), 16);
 }
@@ -131,14 +132,14 @@ TEST(MessageBoxGeometry, BoxSizeControlAndButtons) {
         {{300, 39}, {300 + 8 + 64 + 54, 39 + 8 + 64 + 19 + 36}},
     };
     for (const Case& c : cases) {
-        const Size box = BoxSize(c.control, frame);
+        const Size box = BoxSize(c.control, frame, 96);
         EXPECT_EQ(box.width, c.box.width) << c.control.width;
         EXPECT_EQ(box.height, c.box.height) << c.control.width;
     }
     EXPECT_EQ(CentredOffset(1024, 361), 331);
     EXPECT_EQ(CentredOffset(300, 361), -30);  // rounded toward zero
 
-    const Rect text = TextControlRect({401, 160}, {300, 39});
+    const Rect text = TextControlRect({401, 160}, {300, 39}, 96);
     EXPECT_EQ(text.left, (401 - 300 - 54) / 2 + 54);
     EXPECT_EQ(text.top, (160 - 39 - 36) / 2);
     EXPECT_EQ(text.width, 300);
@@ -147,21 +148,56 @@ TEST(MessageBoxGeometry, BoxSizeControlAndButtons) {
     // Right-aligned without gaps, the last one 80 pixels from the right.
     const Size client{500, 200};
     for (int i = 0; i < 3; ++i) {
-        const Rect b = ButtonRect(i, 3, client);
+        const Rect b = ButtonRect(i, 3, client, 96);
         EXPECT_EQ(b.left, 500 - 80 - 70 * (2 - i));
         EXPECT_EQ(b.top, 171);
         EXPECT_EQ(b.width, 70);
         EXPECT_EQ(b.height, 23);
     }
-    EXPECT_EQ(ButtonRect(0, 1, client).left, 420);
+    EXPECT_EQ(ButtonRect(0, 1, client, 96).left, 420);
 
-    const BoxPaintLayout paint = PaintLayoutOf(client);
+    const BoxPaintLayout paint = PaintLayoutOf(client, 96);
     EXPECT_EQ(paint.shadowLine.top, 163);
     EXPECT_EQ(paint.lightLine.top, 164);
     EXPECT_EQ(paint.buttonBand.top, 165);
     EXPECT_EQ(paint.buttonBand.top + paint.buttonBand.height, 200);
     EXPECT_EQ(paint.leftBand.width, 54);
     EXPECT_EQ(paint.leftBand.height, 163);
+}
+
+// At every scale the buttons, the bands and the icon keep their proportions:
+// the icon stays inside the band, the buttons inside the button band.
+TEST(MessageBoxGeometry, ScalesWithTheResolution) {
+    const FrameMetrics frame{4, 4, 19};
+    const Size client{1000, 400};
+    struct Case {
+        int dpi;
+        int buttonWidth, buttonHeight, bandWidth, iconSize;
+        Size box;  // around a 610 x 26 text
+    } cases[] = {
+        {96, 70, 23, 54, 32, {736, 179}},
+        {120, 88, 29, 68, 40, {766, 211}},
+        {144, 105, 35, 81, 48, {795, 242}},
+        {192, 140, 46, 108, 64, {854, 305}},
+    };
+    for (const Case& c : cases) {
+        const Rect last = ButtonRect(2, 3, client, c.dpi), first = ButtonRect(0, 3, client, c.dpi);
+        const BoxPaintLayout paint = PaintLayoutOf(client, c.dpi);
+        const Rect icon = IconRect(c.dpi);
+        const Size box = BoxSize({610, 26}, frame, c.dpi);
+        EXPECT_EQ(last.width, c.buttonWidth) << c.dpi;
+        EXPECT_EQ(last.height, c.buttonHeight) << c.dpi;
+        EXPECT_EQ(first.left + 2 * c.buttonWidth, last.left) << c.dpi;
+        EXPECT_EQ(paint.leftBand.width, c.bandWidth) << c.dpi;
+        EXPECT_EQ(icon.width, c.iconSize) << c.dpi;
+        EXPECT_EQ(box.width, c.box.width) << c.dpi;
+        EXPECT_EQ(box.height, c.box.height) << c.dpi;
+        EXPECT_LE(icon.left + icon.width, paint.leftBand.width) << c.dpi;
+        EXPECT_LE(icon.top + icon.height, paint.leftBand.height) << c.dpi;
+        EXPECT_GE(last.top, paint.buttonBand.top) << c.dpi;
+        EXPECT_LE(last.top + last.height, client.height) << c.dpi;
+        EXPECT_EQ(paint.lightLine.top, paint.shadowLine.top + paint.shadowLine.height) << c.dpi;
+    }
 }
 
 TEST(MessageBoxButtons, SetsLabelsAndIcons) {

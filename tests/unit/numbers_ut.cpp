@@ -25,5 +25,16 @@ TEST(Text, Numbers) {
     }
 }
 
+TEST(Numbers, ScaleToDpi) {
+    struct Case {
+        int design, dpi, scaled;
+    } cases[] = {
+        {492, 96, 492},  {492, 120, 615}, {492, 144, 738}, {492, 192, 984},
+        {1, 120, 1},     {1, 144, 2},     {13, 120, 16},   {13, 144, 20},  // halves round away from zero
+        {-11, 144, -17}, {-11, 120, -14}, {0, 192, 0},     {70, 0, 70},    // no resolution: the design's
+    };
+    for (const Case& c : cases) EXPECT_EQ(ScaleToDpi(c.design, c.dpi), c.scaled) << c.design << " at " << c.dpi;
+}
+
 }  // namespace
 }  // namespace rv

@@ -92,7 +92,8 @@ TEST(RunModes, ForwardedMessages) {
 }
 
 TEST(MainWindowLayout, RightToLeftMirrorsStatusAndActivityBar) {
-    const MainWindowLayout ltr = LayoutForCharset(0), hebrew = LayoutForCharset(177), arabic = LayoutForCharset(178);
+    const MainWindowLayout ltr = MainWindowLayoutOf(0, 96), hebrew = MainWindowLayoutOf(177, 96),
+                           arabic = MainWindowLayoutOf(178, 96);
     EXPECT_EQ(ltr.status.x, 70);
     EXPECT_EQ(ltr.activity.x, 416);
     EXPECT_EQ(ltr.statusStyle, 0x50000000u);
@@ -113,6 +114,35 @@ TEST(MainWindowLayout, RightToLeftMirrorsStatusAndActivityBar) {
     const Box at = CenteredIn(Box{0, 0, 1024, 738}, 492, 110);
     EXPECT_EQ(at.x, 266);
     EXPECT_EQ(at.y, 314);
+}
+
+// Every length follows the resolution, so nothing overlaps at any scale:
+// the status line ends where the bar begins, the detail line starts under
+// the bar and ends inside the window, the icon keeps its place.
+TEST(MainWindowLayout, ScalesWithTheResolution) {
+    struct Case {
+        int dpi;
+        Box window, icon, status, progress, detail;
+    } cases[] = {
+        {96, {0, 0, 492, 110}, {18, 20, 32, 32}, {70, 20, 340, 18}, {70, 38, 392, 13}, {70, 55, 392, 16}},
+        {120, {0, 0, 615, 138}, {23, 25, 40, 40}, {88, 25, 425, 23}, {88, 48, 490, 16}, {88, 69, 490, 20}},
+        {144, {0, 0, 738, 165}, {27, 30, 48, 48}, {105, 30, 510, 27}, {105, 57, 588, 20}, {105, 83, 588, 24}},
+        {192, {0, 0, 984, 220}, {36, 40, 64, 64}, {140, 40, 680, 36}, {140, 76, 784, 26}, {140, 110, 784, 32}},
+    };
+    const auto same = [](const Box& a, const Box& b) {
+        return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
+    };
+    for (const Case& c : cases) {
+        const MainWindowLayout l = MainWindowLayoutOf(0, c.dpi);
+        EXPECT_TRUE(same(l.window, c.window)) << c.dpi;
+        EXPECT_TRUE(same(l.icon, c.icon)) << c.dpi;
+        EXPECT_TRUE(same(l.status, c.status)) << c.dpi;
+        EXPECT_TRUE(same(l.progress, c.progress)) << c.dpi;
+        EXPECT_TRUE(same(l.detail, c.detail)) << c.dpi;
+        EXPECT_LE(l.status.y + l.status.height, l.progress.y) << c.dpi;
+        EXPECT_LE(l.progress.y + l.progress.height, l.detail.y) << c.dpi;
+        EXPECT_EQ(MainWindowLayoutOf(178, c.dpi).activity.x, l.progress.x) << c.dpi;
+    }
 }
 
 }  // namespace

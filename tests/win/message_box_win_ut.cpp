@@ -11,6 +11,9 @@
 #include <thread>
 #include <vector>
 
+#include "base/numbers.h"
+#include "base/system_win.h"
+#include "base/window_win.h"
 #include "tests/win/win_test_util.h"
 #include "ui/message_box_win.h"
 
@@ -199,33 +202,78 @@ TEST(MarkupMessageBoxWindow, ConfirmShowsTheDefaultCaptionAsABoldHeading) {
     EXPECT_TRUE(runBold);
 }
 
+// What the layout tests look at: the box's frame, the text control's size,
+// the client area and the buttons in client coordinates.
+struct BoxGeometry {
+    RECT frame{};
+    Size text{0, 0}, client{0, 0};
+    std::vector<RECT> buttons;
+};
+
+BoxGeometry Measure(HWND box) {
+    BoxGeometry g;
+    RECT r;
+    GetWindowRect(box, &g.frame);
+    GetWindowRect(FindWindowExA(box, nullptr, RICHEDIT_CLASS10A, nullptr), &r);
+    g.text = {r.right - r.left, r.bottom - r.top};
+    GetClientRect(box, &r);
+    g.client = {r.right, r.bottom};
+    for (HWND b : ButtonsLeftToRight(box)) {
+        GetWindowRect(b, &r);
+        MapWindowPoints(nullptr, box, reinterpret_cast<POINT*>(&r), 2);
+        g.buttons.push_back(r);
+    }
+    return g;
+}
+
+// Every length is the 96-dpi design one scaled to `dpi`.
+void ExpectWideBoxAt(const BoxGeometry& g, int dpi) {
+    const auto px = [dpi](int design) { return ScaleToDpi(design, dpi); };
+    EXPECT_EQ(g.text.width, px(600) + px(10)) << dpi;  // no line wider than 600 design pixels, plus 10
+    ASSERT_EQ(g.buttons.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(g.buttons[i].left, g.client.width - px(80) - px(70) * static_cast<int>(2 - i)) << dpi << " " << i;
+        EXPECT_EQ(g.buttons[i].top, g.client.height - px(29)) << dpi << " " << i;
+        EXPECT_EQ(g.buttons[i].right - g.buttons[i].left, px(70)) << dpi << " " << i;
+        EXPECT_EQ(g.buttons[i].bottom - g.buttons[i].top, px(23)) << dpi << " " << i;
+    }
+}
+
+// Also run in a prefix of another display resolution, which RV_EXPECT_DPI
+// names.
 TEST(MarkupMessageBoxWindow, LongLineAndButtonLayout) {
     const BoxSettings boxes;
-    Size textSize{0, 0}, client{0, 0};
-    std::vector<RECT> buttons;
+    BoxGeometry shown;
     {
         const BoxDriver driver([&](HWND box) {
-            RECT r;
-            GetWindowRect(FindWindowExA(box, nullptr, RICHEDIT_CLASS10A, nullptr), &r);
-            textSize = {r.right - r.left, r.bottom - r.top};
-            GetClientRect(box, &r);
-            client = {r.right, r.bottom};
-            for (HWND b : ButtonsLeftToRight(box)) {
-                GetWindowRect(b, &r);
-                MapWindowPoints(nullptr, box, reinterpret_cast<POINT*>(&r), 2);
-                buttons.push_back(r);
-            }
+            shown = Measure(box);
             Perform(box, {{WM_CLOSE, 0}});
         });
         MarkupMessageBox(boxes, OwnerWithoutHeading(), std::string(400, 'W'), "Wide", 0, MB_YESNOCANCEL, 0);
     }
-    EXPECT_EQ(textSize.width, 610);  // no line wider than 600 pixels, plus 10
-    ASSERT_EQ(buttons.size(), 3u);
-    for (size_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(buttons[i].left, client.width - 80 - 70 * static_cast<int>(2 - i)) << i;
-        EXPECT_EQ(buttons[i].top, client.height - 29) << i;
-        EXPECT_EQ(buttons[i].right - buttons[i].left, 70) << i;
+    const int dpi = static_cast<int>(ToInt64(EnvironmentValue("RV_EXPECT_DPI"), 96));
+    EXPECT_EQ(ScreenDpi(), dpi);
+    ExpectWideBoxAt(shown, dpi);
+}
+
+// Moved to a monitor of twice the scale, the box is laid out again at its
+// resolution, at the place the system suggests.
+TEST(MarkupMessageBoxWindow, MovingToAnotherScaleLaysTheBoxOutAgain) {
+    const BoxSettings boxes;
+    const int dpi = ScreenDpi() * 2;
+    BoxGeometry moved;
+    {
+        const BoxDriver driver([&](HWND box) {
+            RECT suggested{20, 30, 900, 500};
+            SendMessageA(box, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+            moved = Measure(box);
+            Perform(box, {{WM_CLOSE, 0}});
+        });
+        MarkupMessageBox(boxes, OwnerWithoutHeading(), std::string(400, 'W'), "Wide", 0, MB_YESNOCANCEL, 0);
     }
+    EXPECT_EQ(moved.frame.left, 20);
+    EXPECT_EQ(moved.frame.top, 30);
+    ExpectWideBoxAt(moved, dpi);
 }
 
 TEST(MarkupMessageBoxWindow, AutoPlayQueryIsCancelledWhileOn) {
