@@ -2,6 +2,7 @@
 
 #include <richedit.h>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -116,8 +117,10 @@ int MarkupBox::Run(HWND owner, const std::string& markup, const std::string& cap
         CreateTextControl(markup);
         const RECT area = WorkArea();
         const Size box = OuterSize();
-        PlaceBoxAndText({area.left + CentredOffset(area.right - area.left, box.width),
-                         area.top + CentredOffset(area.bottom - area.top, box.height)});
+        // Centred, but a box larger than the work area keeps its caption
+        // and left edge on the screen.
+        PlaceBoxAndText({std::max(area.left, area.left + CentredOffset(area.right - area.left, box.width)),
+                         std::max(area.top, area.top + CentredOffset(area.bottom - area.top, box.height))});
         CreateButtons();
         RunModalLoop();
     }

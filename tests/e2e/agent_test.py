@@ -335,7 +335,7 @@ class UpdateAgent(StubTestCase):
         renamed = os.path.join(self.app, "Renamed.exe")
         shutil.copy(self.agent, renamed)
         self.prefix.start(renamed)
-        log = os.path.join(self.app, "Renamed.log")
+        log = os.path.join(self.app, "X_Renamed.log")
         checked = "GetOkToPerformAU = 3 - New version is not higher then old version"
         self.assertTrue(wait_until(lambda: checked in read(log), 60), read(log)[-2000:])
 

@@ -8,7 +8,9 @@
 # Usage: tests/e2e/dpi_gallery.sh [win64|win32]
 set -eu
 root=$(cd "$(dirname "$0")/../.." && pwd)
-if [ -z "${DISPLAY:-}" ]; then exec "$root/scripts/with-display" "$0" "$@"; fi
+# A screen of 200% scale has twice the pixels of one at 100%: 2048 x 1536
+# shows at 192 dpi what 1024 x 768 shows at 96.
+if [ -z "${DISPLAY:-}" ]; then RV_SCREEN=2048x1536x24 exec "$root/scripts/with-display" "$0" "$@"; fi
 bin=$root/build/${1:-win64}/bin
 windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 
