@@ -7,6 +7,7 @@
 #include "base/clock.h"
 #include "base/numbers.h"
 #include "builder/cli_error.h"
+#include "builder/suggest.h"
 
 namespace rv::builder {
 
@@ -15,7 +16,7 @@ namespace fs = std::filesystem;
 void TableReader::AllowOnly(const std::vector<std::string>& keys) const {
     for (const auto& [key, node] : table_)
         if (std::find(keys.begin(), keys.end(), key.str()) == keys.end())
-            Fail(node, "unknown key '" + Name(std::string(key.str())) + "'");
+            Fail(node, "unknown key '" + Name(std::string(key.str())) + "'" + DidYouMean(std::string(key.str()), keys));
 }
 
 std::optional<int64_t> TableReader::Integer(const char* key, int64_t low, int64_t high) const {

@@ -31,6 +31,11 @@ public:
     std::optional<int64_t> LocalTimeStamp(const char* key) const;
 
     bool Has(const char* key) const { return table_.get(key) != nullptr; }
+    // The line of the key's value; 0 when the table lacks it.
+    int Line(const char* key) const {
+        const toml::node* node = table_.get(key);
+        return node ? static_cast<int>(node->source().begin.line) : 0;
+    }
     const toml::node& Node(const char* key) const { return *table_.get(key); }
     const std::string& file() const { return file_; }
     std::string Name(const std::string& key) const { return prefix_.empty() ? key : prefix_ + "." + key; }
