@@ -286,6 +286,21 @@ std::string DisplayText(const std::string& bytes, int codePage) {
     return out;
 }
 
+std::string TerminalSafe(const std::string& utf8) {
+    std::string out;
+    for (size_t i = 0; i < utf8.size();) {
+        const size_t start = i;
+        uint32_t c = 0;
+        if (!NextCodePoint(utf8, i, c) || c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0)) {
+            if (i == start) ++i;
+            for (size_t k = start; k < i; ++k) out += HexByte(static_cast<unsigned char>(utf8[k]));
+        } else {
+            out.append(utf8, start, i - start);
+        }
+    }
+    return out;
+}
+
 std::string WindowsNameKey(const std::string& bytes, int codePage) {
     const CodePageTable* t = TableOf(codePage);
     std::string key;

@@ -28,6 +28,10 @@ bool FromUtf8(const std::string& utf8, int codePage, std::string& out, std::stri
 // package can steer the terminal.
 std::string DisplayText(const std::string& bytes, int codePage);
 
+// UTF-8 text (a message that may quote a package) with control characters
+// and bytes that are not UTF-8 written as \xNN.
+std::string TerminalSafe(const std::string& utf8);
+
 // The key under which Windows treats two names of the code page as the
 // same file: case folded, and each component without the dots and blanks
 // at its end, which the system drops.

@@ -113,7 +113,9 @@ class UpdateAgent(StubTestCase):
     # --- the publisher side -----------------------------------------------
     def new_setup(self, token=TOKEN, keep_atom=False):
         parameters = "/REPORT=%s%s" % (win_path(self.report), " /KEEPATOM" if keep_atom else "")
-        project = ('[setup]\nprogram = "setup.exe"\nparameters = "%s"\n[update]\ntoken = "%s"\n'
+        # The version its .original installs is the one the editions offer.
+        project = ('[setup]\nprogram = "setup.exe"\nparameters = "%s"\n[update]\ndescriptor = "Prod.INFO"\n'
+                   'token = "%s"\n[update.original]\nVersionOriginal = 2\n'
                    % (parameters.replace("\\", "\\\\"), token))
         return read_bytes(build_package(os.path.join(self.work, "new"), project,
                                         {"setup.exe": read_bytes(os.path.join(WIN_BIN, "test_setup.exe"))}))
