@@ -65,8 +65,9 @@ void RequireRegularFile(const std::string& path, const std::string& what) {
 
 std::string ReadStub(const std::string& path) {
     if (path.empty())
-        throw CliError(kExitInput, "no stub image: set 'stub' in the project or pass --stub (the stub is "
-                                   "build/win32/bin/stub.exe of the win32 preset)");
+        throw CliError(kExitInput,
+                       "no stub image: set 'stub' in the project or pass --stub (the stub is "
+                       "build/win32/bin/stub.exe of the win32 preset)");
     RequireRegularFile(path, "stub image");
     std::string image;
     if (!ReadWholeFile(path, image)) throw CliError(kExitInput, path + ": cannot read the stub image");
@@ -146,8 +147,8 @@ std::vector<SourceFile> FilesOf(const Project& p, const BuildOptions& o, int cod
     FromUtf8(StoredName(p.setupProgram), codePage, wanted, why);
     for (const SourceFile& f : files)
         if (f.storedName == wanted) return files;
-    throw CliError(kExitInput, Where(p, "setup.program") + ": '" + p.setupProgram + "' is not among the files of " +
-                                   p.sourceDir);
+    throw CliError(kExitInput,
+                   Where(p, "setup.program") + ": '" + p.setupProgram + "' is not among the files of " + p.sourceDir);
 }
 
 bool SameFile(const fs::path& a, const fs::path& b) {
@@ -160,15 +161,15 @@ bool SameFile(const fs::path& a, const fs::path& b) {
 void CheckOutputPlace(const Project& p, const std::string& stub, const std::string& outputKey) {
     const fs::path out(p.output);
     RequireReplaceable(out);
-    const struct {
-        std::string path, what;
-    } inputs[] = {{p.file, "the project file"}, {stub, "the stub image"}};
+    const struct { std::string path, what; } inputs[] = {{p.file, "the project file"}, {stub, "the stub image"}};
     for (const auto& input : inputs)
         if (SameFile(out, input.path))
-            throw CliError(kExitInput, outputKey + " is " + input.what + " (" + input.path + "); the build would overwrite it");
+            throw CliError(kExitInput,
+                           outputKey + " is " + input.what + " (" + input.path + "); the build would overwrite it");
     for (const std::string& language : p.languageFiles)
         if (SameFile(out, language))
-            throw CliError(kExitInput, outputKey + " is the language file " + language + "; the build would overwrite it");
+            throw CliError(kExitInput,
+                           outputKey + " is the language file " + language + "; the build would overwrite it");
     if (!p.sourceDir.empty() && IsInside(out, p.sourceDir))
         throw CliError(kExitInput, outputKey + " lies in the source folder " + p.sourceDir +
                                        "; the next build would pack this one");
@@ -179,8 +180,8 @@ void CheckOutputPlace(const Project& p, const std::string& stub, const std::stri
 void CheckAgentName(const Project& p, const std::string& outputKey) {
     const std::string name = fs::path(p.output).filename().string();
     if (p.isAgent && !SameText(name, p.update.programName))
-        throw CliError(kExitInput, Where(p, "update.program") + " is '" + p.update.programName + "', but " +
-                                       outputKey + " names the agent '" + name +
+        throw CliError(kExitInput, Where(p, "update.program") + " is '" + p.update.programName + "', but " + outputKey +
+                                       " names the agent '" + name +
                                        "'; an agent must carry the update program's name");
 }
 

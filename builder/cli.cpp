@@ -167,8 +167,8 @@ std::string OptionValue(const std::vector<std::string>& args, size_t& i) {
     return args[++i];
 }
 
-const std::vector<std::string> kOptions = {"-o",   "--stub",  "-j",    "--json",    "-q",
-                                           "--quiet", "-v", "--verbose", "-h",     "--help", "--version"};
+const std::vector<std::string> kOptions = {"-o", "--stub",    "-j", "--json", "-q",       "--quiet",
+                                           "-v", "--verbose", "-h", "--help", "--version"};
 
 // Returns false for an argument that is no option.
 bool ParseOption(const std::vector<std::string>& args, size_t& i, Arguments& a) {

@@ -157,8 +157,10 @@ VolumeInfo ReadVolume(const std::string& path, int number, ByteSource& src, Pack
     if (!reader.HasPackage())
         Damaged(path, number == 1 ? WhyNoPackage(src) : "volume " + IntText(number) + " has no package trailer");
     if (number == 1 && !StartsWithStubImage(src))
-        throw CliError(kExitInput, path + ": a later volume of a spanned package (it has no stub image); give the "
-                                          "first volume, " + FirstVolumeNameOf(path));
+        throw CliError(kExitInput, path +
+                                       ": a later volume of a spanned package (it has no stub image); give the "
+                                       "first volume, " +
+                                       FirstVolumeNameOf(path));
     if (!reader.BlocksComplete()) Damaged(path, "the leading blocks run past the trailer");
     const uint32_t computed = ComputePackageChecksum(src, reader.layout(), reader.trailer().length);
     v.checksumPasses = ChecksumPasses(reader.trailer().checksum, computed);

@@ -36,7 +36,8 @@ bool GlobMatches(const char* pattern, const char* text) {
                 if (!*rest || *rest == '/') return false;
             }
         }
-        if (!*text || (*pattern != '?' && UpperAscii(*pattern) != UpperAscii(*text)) || (*pattern == '?' && *text == '/'))
+        if (!*text || (*pattern != '?' && UpperAscii(*pattern) != UpperAscii(*text)) ||
+            (*pattern == '?' && *text == '/'))
             return false;
     }
     return !*text;
@@ -106,8 +107,9 @@ private:
             Refuse(path, "a backslash in a name would read as a folder separator");
         std::string why;
         if (!FromUtf8(StoredName(relative), o_.codePage, f.storedName, why))
-            Refuse(path, "the name cannot be stored: " + why + " (set 'codepage' to the code page of the systems "
-                                                              "the setup is for)");
+            Refuse(path, "the name cannot be stored: " + why +
+                             " (set 'codepage' to the code page of the systems "
+                             "the setup is for)");
         if (!IsSafeRelativeName(f.storedName))
             Refuse(path, "the name cannot be stored in a package (reserved characters or too long)");
         std::error_code ec;
@@ -174,7 +176,8 @@ bool IsExcluded(const std::string& relative, bool isFolder, const std::vector<st
 SourceListing CollectSourceFiles(const std::string& folder, const SourceOptions& options) {
     std::error_code ec;
     const fs::file_status st = fs::status(folder, ec);
-    if (st.type() == fs::file_type::not_found) throw CliError(kExitInput, folder + ": the source folder does not exist");
+    if (st.type() == fs::file_type::not_found)
+        throw CliError(kExitInput, folder + ": the source folder does not exist");
     if (st.type() != fs::file_type::directory) throw CliError(kExitInput, folder + ": the source is not a folder");
     const fs::path root(folder);
     SourceWalk walk(root, options);

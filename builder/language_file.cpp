@@ -30,10 +30,9 @@ void AddMissingDefaults(LanguageSection& section) {
     }
 }
 
-const char* const kLanguageKeys[] = {"s0",      "s1",    "s2",        "s3",      "s4",      "s5",
-                                     "s6",      "s7",    "s8",        "s10",     "s11",     "s12",
-                                     "BtnText", "Error", "Attention", "Confirm", "Charset", "FontSize",
-                                     "FontName"};
+const char* const kLanguageKeys[] = {"s0",        "s1",      "s2",      "s3",       "s4",      "s5",      "s6",
+                                     "s7",        "s8",      "s10",     "s11",      "s12",     "BtnText", "Error",
+                                     "Attention", "Confirm", "Charset", "FontSize", "FontName"};
 
 struct Line {
     int number;
@@ -89,8 +88,7 @@ std::string EncodeSection(const LanguageSection& section) {
 
 LanguageSection ReadLanguageFile(const std::string& path) {
     std::error_code ec;
-    if (std::filesystem::is_directory(path, ec))
-        throw CliError(kExitInput, path + ": a folder, not a language file");
+    if (std::filesystem::is_directory(path, ec)) throw CliError(kExitInput, path + ": a folder, not a language file");
     LanguageSection section;
     section.path = path;
     section.name = std::filesystem::path(path).stem().string();

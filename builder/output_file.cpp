@@ -59,6 +59,9 @@ bool IsInside(const fs::path& inner, const fs::path& folder) {
 StagingFolder::StagingFolder(const fs::path& output) {
     const fs::path parent = output.has_parent_path() ? output.parent_path() : fs::path(".");
     std::error_code ec;
+    for (fs::path missing = fs::absolute(parent, ec); !missing.empty() && !fs::exists(missing, ec);
+         missing = missing.parent_path())
+        createdFolders_.push_back(missing);
     fs::create_directories(parent, ec);
     const std::string prefix = StagingPrefix(output);
     RemoveStaleStaging(parent, prefix);
@@ -72,6 +75,9 @@ StagingFolder::StagingFolder(const fs::path& output) {
 StagingFolder::~StagingFolder() {
     std::error_code ec;
     fs::remove_all(path_, ec);
+    // fs::remove leaves a folder that is not empty, such as one the output
+    // was moved into.
+    for (const fs::path& folder : createdFolders_) fs::remove(folder, ec);
 }
 
 void InstallInterruptHandlers() {

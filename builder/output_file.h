@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace rv::builder {
 
@@ -20,7 +21,8 @@ bool IsInside(const std::filesystem::path& inner, const std::filesystem::path& f
 // it is complete, so that a failed or interrupted run leaves neither half a
 // file nor a damaged earlier output behind. Staging folders an earlier run
 // of the same output left (killed, or the machine stopped) are removed
-// first. Removed with whatever it still holds.
+// first. Removed with whatever it still holds, and with the folders made
+// for it when they stayed empty.
 class StagingFolder {
 public:
     explicit StagingFolder(const std::filesystem::path& output);
@@ -31,6 +33,7 @@ public:
 
 private:
     std::filesystem::path path_;
+    std::vector<std::filesystem::path> createdFolders_;  // made for it, innermost first
 };
 
 // SIGINT and SIGTERM only set a flag: the long loops poll it and unwind,

@@ -49,8 +49,8 @@ struct Project {
     // The code page names are stored in; 0: from the first language's
     // Charset, else 1252.
     int codePage = 0;
-    bool followLinks = false;           // pack what symbolic links point to
-    std::vector<std::string> exclude;   // patterns of names left out
+    bool followLinks = false;          // pack what symbolic links point to
+    std::vector<std::string> exclude;  // patterns of names left out
 
     std::string setupProgram;  // relative name inside sourceDir, "/" or "\" separated
     std::string setupParameters;

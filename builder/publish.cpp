@@ -103,11 +103,12 @@ void CheckEdition(const TableReader& t, PublishProject& p) {
         throw CliError(kExitInput, t.file() + ": missing key 'NewSetup.ShutDownMethod'");
     }
     if (!method.empty() && known == std::end(kShutDownMethods))
-        t.Table("NewSetup")->Fail(t.Table("NewSetup")->Node("ShutDownMethod"),
-                                  "'NewSetup.ShutDownMethod' must be one of \"Issue a Message Box\", "
-                                  "\"Using WM_CLOSE\", \"Using WM_QUIT\", \"Using Terminate Process\", "
-                                  "\"Don't Shut Down\"; not \"" +
-                                      method + "\"");
+        t.Table("NewSetup")
+            ->Fail(t.Table("NewSetup")->Node("ShutDownMethod"),
+                   "'NewSetup.ShutDownMethod' must be one of \"Issue a Message Box\", "
+                   "\"Using WM_CLOSE\", \"Using WM_QUIT\", \"Using Terminate Process\", "
+                   "\"Don't Shut Down\"; not \"" +
+                       method + "\"");
 }
 
 // Collects the content of one stored file.

@@ -141,8 +141,7 @@ void TextBlock(std::ostream& out, const char* name, const std::string& block, co
 
 void TextVolumes(std::ostream& out, const PackageContents& c) {
     for (const VolumeInfo& v : c.volumes)
-        out << v.path << ": " << v.length << " bytes"
-            << (v.hasRecordedLength ? " (recorded length)" : "")
+        out << v.path << ": " << v.length << " bytes" << (v.hasRecordedLength ? " (recorded length)" : "")
             << ", checksum " << ChecksumText(v) << '\n';
 }
 

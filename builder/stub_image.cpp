@@ -67,8 +67,8 @@ std::string StubImageProblem(const std::string& image) {
     const uint64_t end = PeImageEnd(image);
     if (end == 0) return "not a stub image: its PE headers do not read";
     if (image.size() < end)
-        return "a cut-off stub image: its headers say " + IntText(static_cast<long long>(end)) + " bytes, the file has " +
-               IntText(static_cast<long long>(image.size()));
+        return "a cut-off stub image: its headers say " + IntText(static_cast<long long>(end)) +
+               " bytes, the file has " + IntText(static_cast<long long>(image.size()));
     if (image.size() > end)
         return "not a bare stub image: " + IntText(static_cast<long long>(image.size() - end)) +
                " bytes follow the image (an already-built setup file would nest its package)";

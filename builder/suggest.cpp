@@ -28,7 +28,7 @@ size_t EditDistance(const std::string& a, const std::string& b) {
 
 std::string DidYouMean(const std::string& word, const std::vector<std::string>& candidates) {
     const std::string* best = nullptr;
-    size_t bestDistance = std::max<size_t>(1, word.size() / 3) + 1;
+    size_t bestDistance = std::max<size_t>(2, word.size() / 3) + 1;
     for (const std::string& c : candidates) {
         const size_t d = EditDistance(word, c);
         if (d < bestDistance) {

@@ -7,7 +7,7 @@
 namespace rv::builder {
 
 // " (did you mean 'x'?)" for the candidate closest to `word` (ignoring
-// case, at most a third of its letters apart), else "".
+// case, at most two letters or a third of them apart), else "".
 std::string DidYouMean(const std::string& word, const std::vector<std::string>& candidates);
 
 }  // namespace rv::builder

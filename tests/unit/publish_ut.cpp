@@ -26,8 +26,9 @@ public:
     PublishFolder() {
         folder_.AddSource("setup.exe", "the setup program");
         setup_ = folder_
-                     .Build("[setup]\nprogram = \"setup.exe\"\n[update]\ndescriptor = \"P.INFO\"\ntoken = \"tok\"\n"
-                            "[update.original]\nVersionOriginal = 7\n")
+                     .Build(
+                         "[setup]\nprogram = \"setup.exe\"\n[update]\ndescriptor = \"P.INFO\"\ntoken = \"tok\"\n"
+                         "[update.original]\nVersionOriginal = 7\n")
                      .volumes[0];
     }
     std::string Path(const std::string& name) const { return folder_.Path(name); }
