@@ -85,10 +85,10 @@ class UpdateAgent(StubTestCase):
 
     # --- the product side -------------------------------------------------
     def install_agent(self, base):
-        project = ('[setup]\nprogram = "setup.exe"\n[package]\nis_agent = true\ndebug_trace = true\n'
+        project = ('[package]\nis_agent = true\ndebug_trace = true\n'
                    '[update]\nagent_settings = "%s"\ndescriptor = "Prod.INFO"\nprogram = "ProdUpdate.exe"\n'
                    'token = "%s"\n' % (base, TOKEN))
-        shutil.copy(build_package(os.path.join(self.work, "agent"), project, {"setup.exe": b"placeholder"}),
+        shutil.copy(build_package(os.path.join(self.work, "agent"), project, {}, output_name="ProdUpdate.exe"),
                     self.agent)
 
     def write_original(self, **values):
