@@ -276,11 +276,15 @@ int Build(const Arguments& a, const Environment& env, std::ostream& out, std::os
     o.threads = a.threads;
     o.sourceDateEpoch = env.sourceDateEpoch;
     o.now = env.now;
-    ProgressLine progress(err);
-    if (env.stderrIsTerminal && !a.quiet && !a.verbose)
-        o.progress = [&progress](uint64_t done, uint64_t total) { progress.Show(done, total); };
     if (a.verbose) o.onFile = [&err](const std::string& name) { err << "mksetup: " << TerminalSafe(name) << '\n'; };
-    const BuildSummary summary = BuildPackage(project, o);
+    BuildSummary summary;
+    {
+        // Gone before anything else is written to the terminal.
+        ProgressLine progress(err);
+        if (env.stderrIsTerminal && !a.quiet && !a.verbose)
+            o.progress = [&progress](uint64_t done, uint64_t total) { progress.Show(done, total); };
+        summary = BuildPackage(project, o);
+    }
     PrintWarnings(summary.warnings, a, err);
     PrintBuild(out, summary, a.json ? Format::Json : Format::Text);
     return kExitOk;
@@ -308,6 +312,7 @@ int Run(const Arguments& a, const Environment& env, std::ostream& out, std::ostr
         PrintExtract(out, ExtractPackage(OnlyFile(a), a.output), a.output, f);
     } else if (a.command == "publish") {
         const PublishProject project = LoadPublishProject(OnlyFile(a));
+        PrintWarnings(project.warnings, a, err);
         PrintPublish(out, Publish(project, a.output), f);
     }
     return kExitOk;

@@ -24,13 +24,9 @@ std::string BlockItem(const TableReader& t, const char* key) {
     return value;
 }
 
-// Locations the stub or the agent fetch from: over plain HTTP anyone on the
-// way can change what arrives.
 void WarnIfPlainHttp(const TableReader& t, const char* key, const std::string& value, Project& p) {
-    if (StartsWith("http://", value, true))
-        p.warnings.push_back(t.file() + ":" + IntText(t.Line(key)) + ": '" + t.Name(key) +
-                             "' is a plain http:// address: anyone on the way can change what is fetched; "
-                             "prefer https://");
+    const std::string warning = t.PlainHttpWarning(key, value);
+    if (!warning.empty()) p.warnings.push_back(warning);
 }
 
 void ReadSetup(const TableReader& t, Project& p) {

@@ -69,6 +69,9 @@ void ReadSections(const TableReader& t, PublishProject& p) {
     const std::optional<TableReader> newSetup = t.Table("NewSetup");
     if (!newSetup) t.Missing("NewSetup");
     p.given = ReadDescriptorFields(*newSetup, FieldsOf("NewSetup"));
+    const std::string warning =
+        newSetup->PlainHttpWarning("DownloadURL_UPDATE", ValueOf(p.given, info_key::kDownloadUrlUpdate));
+    if (!warning.empty()) p.warnings.push_back(warning);
     if (auto general = t.Table("General")) {
         const std::vector<IniValue> g = ReadDescriptorFields(*general, FieldsOf("General"));
         p.given.insert(p.given.end(), g.begin(), g.end());

@@ -24,6 +24,7 @@ struct PublishProject {
     // "publish.toml:3: 'descriptor'" for the keys the checks of the new
     // setup name.
     std::map<std::string, std::string> where;
+    std::vector<std::string> warnings;  // "file:line: ..." found while reading
 };
 
 // Reads and checks a publish project; throws CliError(kExitInput) naming

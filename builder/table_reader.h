@@ -40,6 +40,11 @@ public:
     const std::string& file() const { return file_; }
     std::string Name(const std::string& key) const { return prefix_.empty() ? key : prefix_ + "." + key; }
 
+    // "file:line: 'key' is a plain http:// address ..." for a location
+    // fetched over plain HTTP from another machine (anyone on the way can
+    // change what arrives); "" for any other value, loopback included.
+    std::string PlainHttpWarning(const char* key, const std::string& value) const;
+
     [[noreturn]] void Fail(const toml::node& node, const std::string& what) const;
     [[noreturn]] void Missing(const char* key) const;
 
