@@ -199,14 +199,15 @@ std::string GenericName(const std::string& relative) {
     return name;
 }
 
+unsigned ThreadsOf(const BuildOptions& o) { return o.threads ? o.threads : DefaultThreadCount(); }
+
 // Streams the files through the compressor into the writer in file order.
 class RecordPump {
 public:
     RecordPump(PackageWriter& writer, const Project& p, const BuildOptions& o, uint64_t total, BuildSummary& summary)
         : writer_(writer),
           project_(p),
-          compressor_(p.level, o.threads ? o.threads : DefaultThreadCount(),
-                      2 * (o.threads ? o.threads : DefaultThreadCount()) + 2),
+          compressor_(p.level, ThreadsOf(o), 2 * ThreadsOf(o) + 2),
           summary_(summary),
           progress_(o.progress),
           onFile_(o.onFile),
@@ -278,6 +279,7 @@ void AddOriginalDescriptor(const Project& p, int64_t timeStamp, const fs::path& 
     SourceFile f;
     f.path = (staging / "descriptor" / name).string();
     f.storedName = name;
+    f.displayName = name;
     f.fileTime = DosFileTimeOf(DateTimeFromSeconds(timeStamp));
     std::error_code ec;
     fs::create_directories(staging / "descriptor", ec);

@@ -107,11 +107,11 @@ Exit codes: 0 ok, 1 usage, 2 bad project or input, 3 damaged package,
 
 struct CommandHelp {
     const char* name;
-    const char* options;  // the options the command takes, as letters of "ojsJ"
+    const char* options;  // the options it takes: o -o, s --stub, j -j, v -v
     const char* text;
 };
 
-// o: -o, s: --stub, j: -j, v: -v. --json, -q and --help go with every command.
+// --json, -q, -- and --help go with every command.
 const CommandHelp kCommands[] = {
     {"build", "osjv",
      "usage: mksetup build PROJECT.toml [-o OUT] [--stub PATH] [-j N] [-q] [-v] [--json]\n"
