@@ -7,6 +7,7 @@
 #include "builder/cli_error.h"
 #include "builder/code_page.h"
 #include "builder/examine.h"
+#include "builder/output_file.h"
 #include "builder/project.h"
 #include "builder/publish.h"
 #include "builder/report.h"
@@ -268,6 +269,8 @@ void PrintWarnings(const std::vector<std::string>& warnings, const Arguments& a,
 }
 
 int Build(const Arguments& a, const Environment& env, std::ostream& out, std::ostream& err) {
+    // Only a build has staging to remove; the other commands stop at once.
+    InstallInterruptHandlers();
     const Project project = LoadProject(OnlyFile(a));
     PrintWarnings(project.warnings, a, err);
     BuildOptions o;

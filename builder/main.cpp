@@ -17,7 +17,6 @@
 #include "builder/output_file.h"
 
 int main(int argc, char** argv) {
-    rv::builder::InstallInterruptHandlers();
     rv::builder::Environment env;
     env.sourceDateEpoch = std::getenv("SOURCE_DATE_EPOCH");
     env.now = std::time(nullptr);

@@ -36,8 +36,9 @@ private:
     std::vector<std::filesystem::path> createdFolders_;  // made for it, innermost first
 };
 
-// SIGINT and SIGTERM only set a flag: the long loops poll it and unwind,
-// which removes the staging; the program then ends by the same signal.
+// While a build runs, SIGINT and SIGTERM only set a flag: its loops poll it
+// and unwind, which removes the staging; the program then ends by the same
+// signal.
 void InstallInterruptHandlers();
 int InterruptSignal();  // 0 when none arrived
 void ThrowIfInterrupted();
