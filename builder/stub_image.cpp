@@ -34,9 +34,9 @@ uint64_t CertificateEnd(const std::string& image, uint64_t optional, uint16_t op
 }
 
 uint64_t SymbolTableEnd(const std::string& image, uint64_t coff) {
-    const uint32_t symbols = U32At(image, coff + 8);
-    if (symbols == 0) return 0;
-    const uint64_t strings = U32At(image, coff + 4) + static_cast<uint64_t>(U32At(image, coff + 12)) * kSymbolSize;
+    const uint32_t table = U32At(image, coff + 8), symbols = U32At(image, coff + 12);
+    if (table == 0 || symbols == 0) return 0;
+    const uint64_t strings = table + static_cast<uint64_t>(symbols) * kSymbolSize;
     return strings + std::max<uint32_t>(4, U32At(image, strings));
 }
 
