@@ -45,7 +45,7 @@ bool GlobMatches(const char* pattern, const char* text) {
 
 class SourceWalk {
 public:
-    SourceWalk(const fs::path& root, const SourceOptions& o) : root_(root), o_(o) {}
+    explicit SourceWalk(const SourceOptions& o) : o_(o) {}
 
     // Returns whether anything was packed from below `dir`.
     bool Folder(const fs::path& dir, const std::string& relative, std::vector<fs::path>& ancestors) {
@@ -121,7 +121,6 @@ private:
         return f;
     }
 
-    fs::path root_;
     const SourceOptions& o_;
     SourceListing listing_;
 };
@@ -180,7 +179,7 @@ SourceListing CollectSourceFiles(const std::string& folder, const SourceOptions&
         throw CliError(kExitInput, folder + ": the source folder does not exist");
     if (st.type() != fs::file_type::directory) throw CliError(kExitInput, folder + ": the source is not a folder");
     const fs::path root(folder);
-    SourceWalk walk(root, options);
+    SourceWalk walk(options);
     std::vector<fs::path> ancestors{fs::canonical(root, ec)};
     walk.Folder(root, "", ancestors);
     SourceListing listing = std::move(walk.listing());
