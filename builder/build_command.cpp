@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 #include "base/clock.h"
@@ -214,15 +215,17 @@ public:
           total_(total) {}
 
     void AddFile(const SourceFile& f) {
-        StdFile in(f.path, "rb");
-        if (!in.IsOpen()) throw CliError(kExitInput, f.path + ": cannot open: " + std::strerror(errno));
+        // Through the path's own form: on Windows a name outside the ANSI
+        // code page opens only as a wide name.
+        std::ifstream in(fs::u8path(f.path), std::ios::binary);
+        if (!in) throw CliError(kExitInput, f.path + ": cannot open: " + std::strerror(errno));
         if (onFile_) onFile_(f.displayName);
         writer_.BeginFile(f.size);
         const std::string header = HeaderOf(f);
         uint64_t done = 0;
         do {
             std::string content(static_cast<size_t>(std::min<uint64_t>(f.size - done, kRecordContentLimit)), '\0');
-            if (!content.empty() && std::fread(&content[0], 1, content.size(), in.get()) != content.size())
+            if (!content.empty() && !in.read(&content[0], static_cast<std::streamsize>(content.size())))
                 throw CliError(kExitInput, f.path + ": cannot read (did it change during the build?)");
             done += content.size();
             read_ += content.size();

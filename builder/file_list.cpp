@@ -19,9 +19,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::time_t ModificationTime(const std::string& path) {
+// Through the path's own form: on Windows a name outside the ANSI code page
+// is found only as a wide name.
+std::time_t ModificationTime(const fs::path& path) {
+#ifdef _WIN32
+    struct _stat64 st {};
+    return _wstat64(path.c_str(), &st) == 0 ? static_cast<std::time_t>(st.st_mtime) : 0;
+#else
     struct stat st {};
     return stat(path.c_str(), &st) == 0 ? st.st_mtime : 0;
+#endif
 }
 
 [[noreturn]] void Refuse(const fs::path& path, const std::string& why) {
@@ -101,7 +108,7 @@ private:
 
     SourceFile Describe(const fs::path& path, const std::string& relative) const {
         SourceFile f;
-        f.path = path.string();
+        f.path = path.u8string();
         f.displayName = relative;
         if (relative.find('\\') != std::string::npos)
             Refuse(path, "a backslash in a name would read as a folder separator");
@@ -115,7 +122,7 @@ private:
         std::error_code ec;
         f.size = fs::file_size(path, ec);
         if (ec) Refuse(path, ec.message());
-        std::time_t mtime = ModificationTime(f.path);
+        std::time_t mtime = ModificationTime(path);
         if (o_.latest && mtime > *o_.latest) mtime = *o_.latest;
         f.fileTime = o_.utcTimes ? DosFileTimeUtc(mtime) : DosFileTime(mtime);
         return f;
