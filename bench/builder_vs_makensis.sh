@@ -25,7 +25,11 @@ STUB=$ROOT/build/win32/bin/stub.exe
 if [ ! -f "$STUB" ]; then
     # Until the real stub is built, a stand-in image of a similar size.
     STUB=$WORK/standin-stub.exe
-    python3 -c 'import sys; d = bytearray(65536); d[0:2] = b"MZ"; d[256:260] = b"PE\0\0"; open(sys.argv[1], "wb").write(d)' "$STUB"
+    # "MZ", the PE header at 256 and one section whose data runs to the end.
+    python3 -c 'import struct, sys
+d = bytearray(65536); d[0:2] = b"MZ"; struct.pack_into("<I", d, 0x3C, 256); d[256:260] = b"PE\0\0"
+struct.pack_into("<H", d, 262, 1); struct.pack_into("<II", d, 296, len(d) - 320, 320)
+open(sys.argv[1], "wb").write(d)' "$STUB"
 fi
 
 cat >"$WORK/bench.toml" <<TOML

@@ -11,6 +11,7 @@ namespace rv::builder {
 struct Environment {
     const char* sourceDateEpoch = nullptr;  // SOURCE_DATE_EPOCH, when set
     std::time_t now = 0;
+    bool stderrIsTerminal = false;  // progress is shown on a terminal only
 };
 
 // Runs one command; `args` excludes the program name. Returns the exit code.

@@ -2,14 +2,19 @@
 
 #include <utime.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <system_error>
 
 #include "base/numbers.h"
 #include "builder/cli_error.h"
+#include "builder/stub_image.h"
 #include "builder/time_stamp.h"
 #include "format/package_reader.h"
+#include "format/package_writer.h"
 #include "format/records.h"
 #include "format/std_file.h"
 #include "format/volumes.h"
@@ -109,6 +114,39 @@ std::string RecordProblem(const RecordResult& r) {
     throw CliError(kExitDamaged, path + ": " + what);
 }
 
+bool StartsWithStubImage(ByteSource& src) {
+    std::string head;
+    return ReadExact(src, 0, kPeHeaderOffset + 4, head) && HasPeHeaderAt256(head);
+}
+
+// A download cut short keeps the stub image and loses the trailer at the
+// end; a file of another kind has neither.
+std::string WhyNoPackage(ByteSource& src) {
+    if (src.Size() == 0) return "an empty file, not a setup file";
+    std::string head;
+    ReadExact(src, 0, static_cast<size_t>(std::min<uint64_t>(src.Size(), 65536)), head);
+    if (PeImageEnd(head) == src.Size()) return "a bare stub image, not a setup file (no package after it)";
+    if (StartsWithStubImage(src))
+        return "truncated or still downloading: it starts with a stub image but has no package trailer";
+    return "not a setup file (no stub image, no package trailer)";
+}
+
+std::string FirstVolumeNameOf(const std::string& path) {
+    const size_t dot = path.rfind('.');
+    const bool numbered = dot != std::string::npos && path.size() - dot == 4 &&
+                          path.find_first_not_of("0123456789", dot + 1) == std::string::npos;
+    return numbered ? path.substr(0, dot) + " (or " + path.substr(0, dot) + ".001)" : "the file without the number";
+}
+
+// The reason a path cannot be read as a setup file, before opening it.
+void RequireReadableFile(const std::string& path) {
+    std::error_code ec;
+    const fs::file_status st = fs::status(path, ec);
+    if (st.type() == fs::file_type::not_found) throw CliError(kExitInput, path + ": cannot open: no such file");
+    if (st.type() == fs::file_type::directory) throw CliError(kExitInput, path + ": a folder, not a setup file");
+    if (st.type() != fs::file_type::regular) throw CliError(kExitInput, path + ": not a regular file");
+}
+
 VolumeInfo ReadVolume(const std::string& path, int number, ByteSource& src, PackageReader& reader) {
     VolumeInfo v;
     v.path = path;
@@ -117,8 +155,12 @@ VolumeInfo ReadVolume(const std::string& path, int number, ByteSource& src, Pack
     v.hasRecordedLength = reader.layout().hasRecordedLength;
     v.trailer = reader.trailer();
     if (!reader.HasPackage())
-        Damaged(path, number == 1 ? "not a setup file (no package trailer)"
-                                  : "volume " + IntText(number) + " has no package trailer");
+        Damaged(path, number == 1 ? WhyNoPackage(src) : "volume " + IntText(number) + " has no package trailer");
+    if (number == 1 && !StartsWithStubImage(src))
+        throw CliError(kExitInput, path +
+                                       ": a later volume of a spanned package (it has no stub image); give the "
+                                       "first volume, " +
+                                       FirstVolumeNameOf(path));
     if (!reader.BlocksComplete()) Damaged(path, "the leading blocks run past the trailer");
     const uint32_t computed = ComputePackageChecksum(src, reader.layout(), reader.trailer().length);
     v.checksumPasses = ChecksumPasses(reader.trailer().checksum, computed);
@@ -140,12 +182,13 @@ std::string FirstDataVolume(const std::string& path) {
 // trailer says the package continues.
 PackageContents Walk(const std::string& given, Checksums checksums, CatalogSink* sink) {
     PackageContents contents;
+    RequireReadableFile(given);
     const std::string firstVolume = FirstDataVolume(given);
     const std::string base = VolumeBaseName(firstVolume);
     for (int n = 1;; ++n) {
         const std::string path = n == 1 ? firstVolume : VolumeName(base, n);
         StdFileSource src(path);
-        if (!src.IsOpen() && n == 1) throw CliError(kExitInput, path + ": cannot open");
+        if (!src.IsOpen() && n == 1) throw CliError(kExitInput, path + ": cannot open: " + std::strerror(errno));
         if (!src.IsOpen()) Damaged(path, "volume " + IntText(n) + " of the package is missing");
         PackageReader reader(src);
         contents.volumes.push_back(ReadVolume(path, n, src, reader));

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,12 +35,22 @@ struct InternetSettings {
 };
 
 struct Project {
+    std::string file;                   // the project file, for messages
+    std::map<std::string, int> lines;   // full key -> its line in the file
+    std::vector<std::string> warnings;  // "file:line: ..." found while reading
+
     // Paths are absolute or relative to the current folder; relative paths
     // in the file are taken from the project file's folder.
     std::string stubPath;
     std::string sourceDir;
     std::string output;
     std::vector<std::string> languageFiles;
+
+    // The code page names are stored in; 0: from the first language's
+    // Charset, else 1252.
+    int codePage = 0;
+    bool followLinks = false;          // pack what symbolic links point to
+    std::vector<std::string> exclude;  // patterns of names left out
 
     std::string setupProgram;  // relative name inside sourceDir, "/" or "\" separated
     std::string setupParameters;
@@ -60,6 +71,10 @@ struct Project {
     UpdateSettings update;
     std::optional<InternetSettings> internet;
 };
+
+// "project.toml:12: 'key'" for a message about a key the project sets, or
+// "project.toml: 'key'" for one it leaves out.
+std::string Where(const Project& p, const std::string& key);
 
 // Reads and checks a project file; throws CliError(kExitInput) naming the
 // file and the offending key.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <sstream>
 #include <system_error>
 
 #include "base/numbers.h"
@@ -11,9 +12,11 @@
 #include "builder/cli_error.h"
 #include "builder/descriptor_fields.h"
 #include "builder/examine.h"
+#include "builder/output_file.h"
 #include "builder/table_reader.h"
 #include "format/descriptors.h"
 #include "format/package_format.h"
+#include "format/package_reader.h"
 #include "format/records.h"
 #include "format/scramble.h"
 #include "format/std_file.h"
@@ -66,6 +69,9 @@ void ReadSections(const TableReader& t, PublishProject& p) {
     const std::optional<TableReader> newSetup = t.Table("NewSetup");
     if (!newSetup) t.Missing("NewSetup");
     p.given = ReadDescriptorFields(*newSetup, FieldsOf("NewSetup"));
+    const std::string warning =
+        newSetup->PlainHttpWarning("DownloadURL_UPDATE", ValueOf(p.given, info_key::kDownloadUrlUpdate));
+    if (!warning.empty()) p.warnings.push_back(warning);
     if (auto general = t.Table("General")) {
         const std::vector<IniValue> g = ReadDescriptorFields(*general, FieldsOf("General"));
         p.given.insert(p.given.end(), g.begin(), g.end());
@@ -100,11 +106,52 @@ void CheckEdition(const TableReader& t, PublishProject& p) {
         throw CliError(kExitInput, t.file() + ": missing key 'NewSetup.ShutDownMethod'");
     }
     if (!method.empty() && known == std::end(kShutDownMethods))
-        throw CliError(kExitInput, t.file() +
-                                       ": 'NewSetup.ShutDownMethod' must be one of \"Issue a Message Box\", "
-                                       "\"Using WM_CLOSE\", \"Using WM_QUIT\", \"Using Terminate Process\", "
-                                       "\"Don't Shut Down\"; not \"" +
-                                       method + "\"");
+        t.Table("NewSetup")
+            ->Fail(t.Table("NewSetup")->Node("ShutDownMethod"),
+                   "'NewSetup.ShutDownMethod' must be one of \"Issue a Message Box\", "
+                   "\"Using WM_CLOSE\", \"Using WM_QUIT\", \"Using Terminate Process\", "
+                   "\"Don't Shut Down\"; not \"" +
+                       method + "\"");
+}
+
+// Collects the content of one stored file.
+class FileCapture final : public RecordSink {
+public:
+    explicit FileCapture(std::string name) : name_(std::move(name)) {}
+    bool Begin(const std::string& header) override {
+        capturing_ = SameText(ParseRecordHeader(header).name, name_);
+        found_ = found_ || capturing_;
+        return true;
+    }
+    bool Write(const uint8_t* data, size_t n) override {
+        if (capturing_) content_.append(reinterpret_cast<const char*>(data), n);
+        return true;
+    }
+    bool found() const { return found_; }
+    const std::string& content() const { return content_; }
+
+private:
+    std::string name_, content_;
+    bool capturing_ = false, found_ = false;
+};
+
+// VersionOriginal of the .original descriptor a setup installs; 0 when it
+// carries none.
+int64_t InstalledVersion(const std::string& setup, const std::string& originalName) {
+    StdFileSource src(setup);
+    const PackageReader reader(src);
+    FileCapture capture(originalName);
+    ReadVolumeRecords(src, reader, capture);
+    if (!capture.found()) return 0;
+    bool inSection = false;
+    std::istringstream lines(capture.content());
+    for (std::string raw; std::getline(lines, raw);) {
+        const std::string line = Trim(raw);
+        if (!line.empty() && line.front() == '[') inSection = SameText(line, "[OriginalSetup]");
+        if (inSection && SameText(Trim(TextBefore(line, "=")), "VersionOriginal"))
+            return ToInt64(Trim(TextAfter(line, "=")), -1);
+    }
+    return -1;
 }
 
 // The token the new setup carries in its update block, plain; empty when
@@ -121,10 +168,31 @@ uint64_t CheckSetup(const PublishProject& p) {
     const Trailer& t = c.volumes.front().trailer;
     if (c.volumes.size() > 1 || t.Flag(kFlagSpannedOverDisks))
         throw CliError(kExitInput, p.setupFile + ": a spanned setup cannot be downloaded as one file");
+    if (t.isAgent)
+        throw CliError(kExitInput, p.where.at("setup_file") + ": " + p.setupFile +
+                                       " is an update agent, not a setup: the agents would run it as the update");
+    const std::string descriptor = InfoFileName(ListField(c.updateBlock, 1));
+    if (!SameText(descriptor, p.infoName))
+        throw CliError(kExitInput, p.where.at("descriptor") + " is " + p.infoName + ", but " + p.setupFile +
+                                       " belongs to the descriptor '" + descriptor +
+                                       "': its agent would never read this edition");
     if (SetupToken(c) != p.token)
         throw CliError(kExitInput, p.setupFile +
                                        ": its package token is not the product's ('token'): "
                                        "the agents would refuse it as another product's setup");
+    // Once installed, the new setup's .original says which version the
+    // product is; any other VersionNew would offer the edition again forever.
+    const std::string original = OriginalFileName(p.infoName);
+    const int64_t installed = InstalledVersion(p.setupFile, original);
+    const int64_t offered = ToInt64(ValueOf(p.given, info_key::kVersionNew), 0);
+    if (installed <= 0)
+        throw CliError(kExitInput, p.setupFile + ": carries no readable " + original +
+                                       " ([update.original] of its project), so the installed product would keep "
+                                       "its old version and be offered this edition again");
+    if (installed != offered)
+        throw CliError(kExitInput, p.where.at("NewSetup.VersionNew") + " is " + IntText(offered) + ", but " +
+                                       p.setupFile + " installs version " + IntText(installed) + " (" + original +
+                                       "): the agent would offer this edition again and again");
     std::error_code ec;
     return fs::file_size(p.setupFile, ec);
 }
@@ -148,20 +216,21 @@ int64_t DerivedStamp(const std::vector<IniValue>& values, const std::string& inf
     return stamp ? stamp : 1;
 }
 
-// Writes beside the target and renames, so an agent never reads half a file.
-void WriteFileAtomically(const fs::path& target, const std::string& data) {
-    const fs::path partial = target.string() + ".partial";
+// Written into the staging folder and renamed, so an agent never reads half
+// a file.
+void WriteFileAtomically(const fs::path& staging, const fs::path& target, const std::string& data) {
+    const fs::path partial = staging / target.filename();
     std::error_code ec;
     if (!WriteWholeFile(partial.string(), data)) throw CliError(kExitIo, partial.string() + ": cannot write");
     fs::rename(partial, target, ec);
     if (ec) throw CliError(kExitIo, target.string() + ": cannot write: " + ec.message());
 }
 
-void CopyFileAtomically(const fs::path& source, const fs::path& target) {
+void CopyFileAtomically(const fs::path& staging, const fs::path& source, const fs::path& target) {
     std::error_code ec;
     if (fs::equivalent(source, target, ec)) return;
-    const fs::path partial = target.string() + ".partial";
-    fs::copy_file(source, partial, fs::copy_options::overwrite_existing, ec);
+    const fs::path partial = staging / target.filename();
+    fs::copy_file(source, partial, ec);
     if (!ec) fs::rename(partial, target, ec);
     if (ec) throw CliError(kExitIo, target.string() + ": cannot write: " + ec.message());
 }
@@ -173,6 +242,11 @@ PublishProject LoadPublishProject(const std::string& path) {
     const TableReader t(path, root, "");
     t.AllowOnly({"descriptor", "token", "setup_file", "output", "NewSetup", "General", "AutoInform"});
     PublishProject p;
+    for (const char* key : {"descriptor", "token", "setup_file"})
+        p.where[key] = path + (t.Line(key) ? ":" + IntText(t.Line(key)) : "") + ": '" + key + "'";
+    if (auto n = t.Table("NewSetup"))
+        p.where["NewSetup.VersionNew"] =
+            path + (n->Line("VersionNew") ? ":" + IntText(n->Line("VersionNew")) : "") + ": 'NewSetup.VersionNew'";
     p.infoName = InfoFileName(t.RequiredString("descriptor"));
     if (!IsPlainFileName(p.infoName)) t.Fail(t.Node("descriptor"), "'descriptor' must name a file: " + p.infoName);
     p.token = t.RequiredString("token");
@@ -208,16 +282,15 @@ PublishSummary Publish(const PublishProject& p, const std::string& outputOverrid
     std::error_code ec;
     fs::create_directories(folder, ec);
     if (!fs::is_directory(folder, ec)) throw CliError(kExitIo, s.folder + ": cannot create the folder");
-    if (!setupName.empty()) {
-        s.setupPath = (folder / setupName).string();
-        CopyFileAtomically(p.setupFile, s.setupPath);
-    }
-    if (p.inform) {
-        s.informPath = (folder / p.informName).string();
-        WriteFileAtomically(s.informPath, informText);
-    }
+    if (!setupName.empty()) s.setupPath = (folder / setupName).string();
+    if (p.inform) s.informPath = (folder / p.informName).string();
     s.infoPath = (folder / p.infoName).string();
-    WriteFileAtomically(s.infoPath, infoText);
+    for (const std::string& target : {s.setupPath, s.informPath, s.infoPath})
+        if (!target.empty()) RequireReplaceable(target);
+    const StagingFolder staging(s.infoPath);
+    if (!setupName.empty()) CopyFileAtomically(staging.path(), p.setupFile, s.setupPath);
+    if (p.inform) WriteFileAtomically(staging.path(), s.informPath, informText);
+    WriteFileAtomically(staging.path(), s.infoPath, infoText);
     return s;
 }
 

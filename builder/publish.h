@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,10 @@ struct PublishProject {
     bool inform = false;          // a news edition: General AutoInform
     std::string informName;
     std::string informBody;  // 8-bit text, shown as it stands
+    // "publish.toml:3: 'descriptor'" for the keys the checks of the new
+    // setup name.
+    std::map<std::string, std::string> where;
+    std::vector<std::string> warnings;  // "file:line: ..." found while reading
 };
 
 // Reads and checks a publish project; throws CliError(kExitInput) naming
@@ -32,8 +37,9 @@ struct PublishSummary {
     uint64_t setupSize = 0, informSize = 0;
 };
 
-// Checks the new setup (a whole, undamaged single-file package carrying the
-// product's token) and only then writes into the folder: the setup copy, the
+// Checks the new setup (a whole, undamaged single-file package of the
+// product's descriptor carrying its token, not an agent, installing the
+// version the edition offers) and only then writes into the folder: the setup copy, the
 // inform file, and last the .INFO that points at them. Throws CliError.
 PublishSummary Publish(const PublishProject& project, const std::string& outputOverride);
 

@@ -4,8 +4,10 @@
 
 #include "base/numbers.h"
 #include "base/text.h"
+#include "builder/code_page.h"
 #include "builder/json.h"
 #include "builder/time_stamp.h"
+#include "format/language.h"
 #include "format/package_format.h"
 #include "format/scramble.h"
 
@@ -22,6 +24,24 @@ std::string FileTimeText(uint32_t dos) {
 const char* ChecksumText(const VolumeInfo& v) {
     if (!v.checksumTested) return "not tested";
     return v.checksumPasses ? "pass" : "FAIL";
+}
+
+const char* ChecksumJson(const VolumeInfo& v) {
+    if (!v.checksumTested) return "not tested";
+    return v.checksumPasses ? "pass" : "fail";
+}
+
+// The stub's system shows stored names in its code page: that of the
+// package's first language, as the builder stored them.
+int CodePageOf(const PackageContents& c) {
+    const int fromCharset = CodePageOfCharset(SectionCharset(ListField(c.languageBlock, 0)));
+    return fromCharset ? fromCharset : kDefaultCodePage;
+}
+
+void JsonOk(JsonWriter& j, const PackageContents& c) {
+    const std::string damage = Damage(c);
+    j.Key("ok").Bool(damage.empty());
+    if (!damage.empty()) j.Key("error").String(damage);
 }
 
 uint64_t TotalSize(const PackageContents& c) {
@@ -65,7 +85,7 @@ void JsonVolumes(JsonWriter& j, const PackageContents& c) {
     for (const VolumeInfo& v : c.volumes) {
         j.BeginObject().Key("path").String(v.path).Key("file_size").Unsigned(v.fileSize);
         j.Key("length").Unsigned(v.length).Key("recorded_length").Bool(v.hasRecordedLength);
-        j.Key("checksum").String(ChecksumText(v)).EndObject();
+        j.Key("checksum").String(ChecksumJson(v)).EndObject();
     }
     j.EndArray();
 }
@@ -112,9 +132,11 @@ void JsonTrailer(JsonWriter& j, const Trailer& t) {
     j.EndArray();
 }
 
-void TextBlock(std::ostream& out, const char* name, const std::string& block, const char* const (&items)[5]) {
+void TextBlock(std::ostream& out, const char* name, const std::string& block, const char* const (&items)[5],
+               int codePage) {
     out << name << ":\n";
-    for (int i = 0; i < 5; ++i) out << "  " << std::left << std::setw(16) << items[i] << ItemText(block, i) << '\n';
+    for (int i = 0; i < 5; ++i)
+        out << "  " << std::left << std::setw(16) << items[i] << DisplayText(ItemText(block, i), codePage) << '\n';
 }
 
 void TextVolumes(std::ostream& out, const PackageContents& c) {
@@ -125,30 +147,45 @@ void TextVolumes(std::ostream& out, const PackageContents& c) {
 
 }  // namespace
 
+std::string Damage(const PackageContents& c) {
+    for (const VolumeInfo& v : c.volumes)
+        if (v.checksumTested && !v.checksumPasses)
+            return v.path + ": the package checksum does not match (the file is damaged)";
+    return "";
+}
+
 void PrintBuild(std::ostream& out, const BuildSummary& s, Format f) {
     if (f == Format::Json) {
         JsonWriter j(out);
         j.BeginObject().Key("ok").Bool(true).Key("volumes").BeginArray();
         for (const std::string& v : s.volumes) j.String(v);
-        j.EndArray().Key("files").Unsigned(s.files).Key("records").Unsigned(s.records);
+        j.EndArray();
+        if (!s.launcher.empty()) j.Key("launcher").String(s.launcher);
+        j.Key("files").Unsigned(s.files).Key("records").Unsigned(s.records);
         j.Key("input_bytes").Unsigned(s.inputBytes).Key("output_bytes").Unsigned(s.outputBytes).EndObject();
         return;
     }
-    out << s.volumes.front() << ": " << s.files << " files in " << s.records << " records, " << s.inputBytes
-        << " bytes into " << s.outputBytes << " bytes, " << s.volumes.size() << " volume(s)\n";
+    out << (s.launcher.empty() ? s.volumes.front() : s.launcher) << ": " << s.files << " files in " << s.records
+        << " records, " << s.inputBytes << " bytes into " << s.outputBytes << " bytes, " << s.volumes.size()
+        << " volume(s)" << (s.launcher.empty() ? "" : " after the launcher") << '\n';
 }
 
 void PrintList(std::ostream& out, const PackageContents& c, Format f) {
     if (f == Format::Json) {
         JsonWriter j(out);
         j.BeginObject();
+        JsonOk(j, c);
         JsonFiles(j, c);
         j.EndObject();
         return;
     }
+    const int codePage = CodePageOf(c);
     for (const FileEntry& e : c.files) {
-        out << std::right << std::setw(12) << e.size << "  " << FileTimeText(e.fileTime) << "  " << e.name;
-        if (e.isSetup) out << "  [setup program" << (e.setupParameters.empty() ? "" : ": " + e.setupParameters) << "]";
+        out << std::right << std::setw(12) << e.size << "  " << FileTimeText(e.fileTime) << "  "
+            << DisplayText(e.name, codePage);
+        if (e.isSetup)
+            out << "  [setup program"
+                << (e.setupParameters.empty() ? "" : ": " + DisplayText(e.setupParameters, codePage)) << "]";
         out << '\n';
     }
     out << c.files.size() << " files, " << TotalSize(c) << " bytes\n";
@@ -182,6 +219,7 @@ void PrintInfo(std::ostream& out, const PackageContents& c, Format f) {
     if (f == Format::Json) {
         JsonWriter j(out);
         j.BeginObject();
+        JsonOk(j, c);
         JsonVolumes(j, c);
         JsonTrailer(j, t);
         JsonLanguages(j, c.languageBlock);
@@ -199,10 +237,12 @@ void PrintInfo(std::ostream& out, const PackageContents& c, Format f) {
     out << "\nrequired space:  ";
     for (uint32_t r : t.requiredSpace) out << ' ' << r;
     out << "\nlanguages:       ";
-    for (int s = 0; s < ListCount(c.languageBlock); ++s) out << ' ' << ListField(ListField(c.languageBlock, s), 0);
+    const int codePage = CodePageOf(c);
+    for (int s = 0; s < ListCount(c.languageBlock); ++s)
+        out << ' ' << DisplayText(ListField(ListField(c.languageBlock, s), 0), codePage);
     out << '\n';
-    TextBlock(out, "update", c.updateBlock, kUpdateItems);
-    if (t.blockCount > 2) TextBlock(out, "internet", c.internetBlock, kInternetItems);
+    TextBlock(out, "update", c.updateBlock, kUpdateItems, codePage);
+    if (t.blockCount > 2) TextBlock(out, "internet", c.internetBlock, kInternetItems, codePage);
 }
 
 void PrintPublish(std::ostream& out, const PublishSummary& s, Format f) {

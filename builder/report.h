@@ -12,6 +12,10 @@ namespace rv::builder {
 
 enum class Format { Text, Json };
 
+// What `list` and `info` found wrong in the package they show ("" when
+// nothing): they show a damaged package, and the command then fails.
+std::string Damage(const PackageContents& c);
+
 void PrintBuild(std::ostream& out, const BuildSummary& s, Format f);
 void PrintList(std::ostream& out, const PackageContents& c, Format f);
 void PrintVerify(std::ostream& out, const PackageContents& c, Format f);

@@ -6,7 +6,9 @@
 
 #include "base/clock.h"
 #include "base/numbers.h"
+#include "base/text.h"
 #include "builder/cli_error.h"
+#include "builder/suggest.h"
 
 namespace rv::builder {
 
@@ -15,7 +17,7 @@ namespace fs = std::filesystem;
 void TableReader::AllowOnly(const std::vector<std::string>& keys) const {
     for (const auto& [key, node] : table_)
         if (std::find(keys.begin(), keys.end(), key.str()) == keys.end())
-            Fail(node, "unknown key '" + Name(std::string(key.str())) + "'");
+            Fail(node, "unknown key '" + Name(std::string(key.str())) + "'" + DidYouMean(std::string(key.str()), keys));
 }
 
 std::optional<int64_t> TableReader::Integer(const char* key, int64_t low, int64_t high) const {
@@ -86,6 +88,15 @@ std::optional<int64_t> TableReader::LocalTimeStamp(const char* key) const {
     t.minute = dt.time.minute;
     t.second = dt.time.second;
     return SecondsSince1899(t);
+}
+
+std::string TableReader::PlainHttpWarning(const char* key, const std::string& value) const {
+    if (!StartsWith("http://", value, true)) return "";
+    const std::string host = value.substr(7);
+    for (const char* loopback : {"127.", "localhost", "[::1]"})
+        if (StartsWith(loopback, host, true)) return "";
+    return file_ + ":" + IntText(Line(key)) + ": '" + Name(key) +
+           "' is a plain http:// address: anyone on the way can change what is fetched; prefer https://";
 }
 
 void TableReader::Fail(const toml::node& node, const std::string& what) const {

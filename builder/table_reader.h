@@ -31,9 +31,19 @@ public:
     std::optional<int64_t> LocalTimeStamp(const char* key) const;
 
     bool Has(const char* key) const { return table_.get(key) != nullptr; }
+    // The line of the key's value; 0 when the table lacks it.
+    int Line(const char* key) const {
+        const toml::node* node = table_.get(key);
+        return node ? static_cast<int>(node->source().begin.line) : 0;
+    }
     const toml::node& Node(const char* key) const { return *table_.get(key); }
     const std::string& file() const { return file_; }
     std::string Name(const std::string& key) const { return prefix_.empty() ? key : prefix_ + "." + key; }
+
+    // "file:line: 'key' is a plain http:// address ..." for a location
+    // fetched over plain HTTP from another machine (anyone on the way can
+    // change what arrives); "" for any other value, loopback included.
+    std::string PlainHttpWarning(const char* key, const std::string& value) const;
 
     [[noreturn]] void Fail(const toml::node& node, const std::string& what) const;
     [[noreturn]] void Missing(const char* key) const;

@@ -44,6 +44,11 @@ uint32_t DosFileTime(std::time_t t) {
     return LocalTime(t, tm) ? DosFileTimeOf(DateTimeOf(tm)) : 0;
 }
 
+uint32_t DosFileTimeUtc(std::time_t t) {
+    std::tm tm{};
+    return UtcTime(t, tm) ? DosFileTimeOf(DateTimeOf(tm)) : 0;
+}
+
 uint32_t DosFileTimeOf(const DateTime& d) {
     if (d.year < 1980 || d.year > 2107) return 0;
     const uint32_t date = static_cast<uint32_t>(((d.year - 1980) << 9) | (d.month << 5) | d.day);
@@ -66,10 +71,14 @@ std::time_t TimeFromDosFileTime(uint32_t dos) {
 
 std::optional<std::time_t> ParseSourceDateEpoch(const char* text) {
     if (!text || !*text) return std::nullopt;
+    constexpr long long kLastDosTime = 4354819198;  // 2107-12-31 23:59:58 UTC
     const long long epoch = ToInt64(text, -1);
     std::tm tm{};
     if (epoch < 0 || !UtcTime(static_cast<std::time_t>(epoch), tm))
         throw CliError(kExitInput, std::string("SOURCE_DATE_EPOCH: not a count of seconds: ") + text);
+    if (epoch > kLastDosTime)
+        throw CliError(kExitInput, std::string("SOURCE_DATE_EPOCH: ") + text +
+                                       " is after 2107, the last year a package's file times hold");
     return static_cast<std::time_t>(epoch);
 }
 

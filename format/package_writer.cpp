@@ -65,8 +65,10 @@ bool PackageWriter::OpenVolume() {
     // Later volumes carry no stub image: the reader finds their blocks through
     // the trailer, and a disk holds more of the payload.
     const std::string head = n == 1 ? s_.stubImage + blocks_ : blocks_;
-    if (s_.volumeSize != 0 && head.size() + kRecordsPadding + kTrailerSize + 64 > s_.volumeSize)
-        return Fail("the volume size is too small for the stub and the leading blocks");
+    const uint64_t least = head.size() + kRecordsPadding + kTrailerSize + 64;
+    if (s_.volumeSize != 0 && least > s_.volumeSize)
+        return Fail("the volume size is too small for the stub and the leading blocks: at least " +
+                    std::to_string(least) + " bytes");
     if (!out_.Write(head)) return Fail("cannot write " + path);
     position_ = head.size();
     volumeHasRecords_ = false;

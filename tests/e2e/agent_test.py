@@ -86,10 +86,10 @@ class UpdateAgent(StubTestCase):
 
     # --- the product side -------------------------------------------------
     def install_agent(self, base):
-        project = ('[setup]\nprogram = "setup.exe"\n[package]\nis_agent = true\ndebug_trace = true\n'
+        project = ('[package]\nis_agent = true\ndebug_trace = true\n'
                    '[update]\nagent_settings = "%s"\ndescriptor = "Prod.INFO"\nprogram = "ProdUpdate.exe"\n'
                    'token = "%s"\n' % (base, TOKEN))
-        shutil.copy(build_package(os.path.join(self.work, "agent"), project, {"setup.exe": b"placeholder"}),
+        shutil.copy(build_package(os.path.join(self.work, "agent"), project, {}, output_name="ProdUpdate.exe"),
                     self.agent)
 
     def write_original(self, **values):
@@ -114,7 +114,9 @@ class UpdateAgent(StubTestCase):
     # --- the publisher side -----------------------------------------------
     def new_setup(self, token=TOKEN, keep_atom=False):
         parameters = "/REPORT=%s%s" % (win_path(self.report), " /KEEPATOM" if keep_atom else "")
-        project = ('[setup]\nprogram = "setup.exe"\nparameters = "%s"\n[update]\ntoken = "%s"\n'
+        # The version its .original installs is the one the editions offer.
+        project = ('[setup]\nprogram = "setup.exe"\nparameters = "%s"\n[update]\ndescriptor = "Prod.INFO"\n'
+                   'token = "%s"\n[update.original]\nVersionOriginal = 2\n'
                    % (parameters.replace("\\", "\\\\"), token))
         return read_bytes(build_package(os.path.join(self.work, "new"), project,
                                         {"setup.exe": read_bytes(os.path.join(WIN_BIN, "test_setup.exe"))}))

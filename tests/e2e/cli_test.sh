@@ -22,11 +22,15 @@ expect() {
     [ -z "$text" ] || grep -qF -- "$text" "$WORK/stderr" || fail "$*: stderr lacks '$text': $(cat "$WORK/stderr")"
 }
 
+# "MZ", the PE header at 256 and one section whose data runs to the end.
 python3 - "$WORK/stub.exe" <<'PY'
-import sys
+import struct, sys
 image = bytearray(2048)
 image[0:2] = b"MZ"
+struct.pack_into("<I", image, 0x3C, 256)
 image[256:260] = b"PE\0\0"
+struct.pack_into("<H", image, 262, 1)
+struct.pack_into("<II", image, 280 + 16, len(image) - 320, 320)
 open(sys.argv[1], "wb").write(image)
 PY
 SETUP="$WORK/out/Setup.exe"
@@ -58,12 +62,13 @@ expect 0 "" "$MKSETUP" info --json "$WORK/update/ProductUpdate.exe"
 python3 -c 'import json,sys; d=json.load(open(sys.argv[1])); assert d["flags"]["is_agent"], d
 assert d["update"]["program"] == "ProductUpdate.exe" and d["update"]["token"] == "example-product-token", d' \
     "$WORK/stdout" || fail "agent info --json"
-sed "s|^setup_file = .*|setup_file = \"$WORK/update/ProductSetup.exe\"|" "$UPD/publish.toml" >"$WORK/publish.toml"
+expect 0 "" "$MKSETUP" build "$UPD/product-v2.toml" --stub "$WORK/stub.exe" -o "$WORK/update/ProductSetup-2.exe"
+sed "s|^setup_file = .*|setup_file = \"$WORK/update/ProductSetup-2.exe\"|" "$UPD/publish.toml" >"$WORK/publish.toml"
 expect 0 "" "$MKSETUP" publish "$WORK/publish.toml" -o "$WORK/server" --json
 python3 -c 'import json,os,sys; d=json.load(open(sys.argv[1])); assert d["ok"] and d["setup_size"] == os.path.getsize(d["setup"]), d
 assert "SizeOfUpdateFile=%d\r\n" % d["setup_size"] in open(d["info"], newline="").read(), d' "$WORK/stdout" ||
     fail "publish --json"
-cmp -s "$WORK/update/ProductSetup.exe" "$WORK/server/ProductSetup.exe" || fail "the published setup differs"
+cmp -s "$WORK/update/ProductSetup-2.exe" "$WORK/server/ProductSetup-2.exe" || fail "the published setup differs"
 expect 0 "" "$MKSETUP" publish "$UPD/news.toml" -o "$WORK/news"
 [ -s "$WORK/news/News.txt" ] && [ -s "$WORK/news/Product.INFO" ] || fail "the news edition lacks its files"
 sed 's|^token = .*|token = "another-product"|' "$WORK/publish.toml" >"$WORK/wrong.toml"

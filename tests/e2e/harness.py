@@ -117,9 +117,10 @@ class TraceViewer:
         self.process.wait()
 
 
-def build_package(folder, project_toml, files, languages=None, stub=None):
+def build_package(folder, project_toml, files, languages=None, stub=None, output_name="Setup.exe"):
     """Writes a project with its files into folder and builds it with the
-    builder; returns the path of the setup file."""
+    builder; returns the path of the setup file. An agent is built with no
+    files and under its own program's name."""
     os.makedirs(os.path.join(folder, "files"), exist_ok=True)
     for name, data in files.items():
         path = os.path.join(folder, "files", name)
@@ -131,7 +132,7 @@ def build_package(folder, project_toml, files, languages=None, stub=None):
         with open(os.path.join(folder, name), "wb") as f:
             f.write(text)
         names.append(name)
-    output = os.path.join(folder, "out", "Setup.exe")
+    output = os.path.join(folder, "out", output_name)
     head = 'stub = "%s"\nsource = "files"\noutput = "%s"\nlanguages = [%s]\n' % (
         stub or os.path.join(WIN_BIN, "stub.exe"), output, ", ".join('"%s"' % n for n in names))
     with open(os.path.join(folder, "project.toml"), "w") as f:

@@ -10,8 +10,6 @@ import unittest
 from harness import WIN_BIN, StubTestCase, build_package, read, read_bytes, wait_until, win_path
 
 AGENT_PROJECT = """
-[setup]
-program = "setup.exe"
 [package]
 is_agent = true
 debug_trace = true
@@ -27,7 +25,7 @@ class StubRuns(StubTestCase):
         return self.prefix.run(self.prefix.tool("ui_driver.exe"), *args)
 
     def agent_program(self):
-        setup = build_package(self.work, AGENT_PROJECT, {"setup.exe": b"placeholder"})
+        setup = build_package(self.work, AGENT_PROJECT, {}, output_name="Upd.exe")
         folder = os.path.join(self.work, "app")
         os.makedirs(folder)
         agent = os.path.join(folder, "Upd.exe")

@@ -46,10 +46,6 @@ TEST(Build, RoundTripsThroughExtract) {
         {"spanned", "[package]\nvolume_size = 1000000\n[compression]\nlevel = 1\n", 3, 2},
         {"internet", "[internet]\nbase_url = \"http://example.com/dl\"\nsetup_file = \"Full.exe\"\ntoken = \"T1\"\n", 1,
          3},
-        {"agent",
-         "[package]\nis_agent = true\nwrite_agent = true\nrecord_length = false\n"
-         "[update]\nprogram = \"Upd.exe\"\ntoken = \"secret\"\nbackground = true\n",
-         1, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -70,6 +66,20 @@ TEST(Build, RoundTripsThroughExtract) {
         EXPECT_EQ(settings.volumes[0].trailer.recordCount, 4 + c.volumes - 1);
         EXPECT_EQ(settings.volumes[0].trailer.requiredSpace[0], 3000000u + 2500000u + 17u);
     }
+}
+
+TEST(Build, AgentIsAStubWithSettingsUnderItsProgramName) {
+    ProjectFolder folder;
+    fs::create_directories(folder.Path("src"));
+    const BuildSummary s = folder.Build(
+        "[package]\nis_agent = true\nrecord_length = false\n"
+        "[update]\nprogram = \"Upd.exe\"\ntoken = \"secret\"\nbackground = true\n",
+        folder.Path("out/upd.EXE"));
+    StdFileSource src(s.volumes[0]);
+    const PackageReader r(src);
+    EXPECT_TRUE(r.trailer().isAgent);
+    EXPECT_EQ(r.trailer().recordCount, 0u);
+    EXPECT_EQ(r.UpdateItem(3, true), "secret");
 }
 
 TEST(Build, FullSetupCarriesTheInternetBlockWithoutTheFlag) {
@@ -141,7 +151,7 @@ TEST(Build, BadInputLeavesNoOutput) {
     } cases[] = {
         {"stub without PE at 256", "stub = \"bad.exe\"\n", "bad.exe: not a stub image"},
         {"volume too small", "[package]\nvolume_size = 1000\n", "volume size is too small"},
-        {"setup program missing", "[setup]\nprogram = \"nothere.exe\"\n", "'nothere.exe' is not in the source folder"},
+        {"setup program missing", "[setup]\nprogram = \"nothere.exe\"\n", "'nothere.exe' is not among the files"},
         {"language file missing", "languages = [\"Nope.txt\"]\n", "Nope.txt: cannot open"},
     };
     for (const Case& c : cases) {

@@ -25,7 +25,10 @@ class PublishFolder {
 public:
     PublishFolder() {
         folder_.AddSource("setup.exe", "the setup program");
-        setup_ = folder_.Build("[setup]\nprogram = \"setup.exe\"\n[update]\ndescriptor = \"P.INFO\"\ntoken = \"tok\"\n")
+        setup_ = folder_
+                     .Build(
+                         "[setup]\nprogram = \"setup.exe\"\n[update]\ndescriptor = \"P.INFO\"\ntoken = \"tok\"\n"
+                         "[update.original]\nVersionOriginal = 7\n")
                      .volumes[0];
     }
     std::string Path(const std::string& name) const { return folder_.Path(name); }
@@ -86,8 +89,8 @@ TEST(Publish, StampIsGivenOrFollowsTheEdition) {
     const int64_t seven = folder.Publish(edition + "VersionNew = 7\n").stamp;
     EXPECT_GT(seven, 0);
     EXPECT_EQ(folder.Publish(edition + "VersionNew = 7\n").stamp, seven);
-    EXPECT_NE(folder.Publish(edition + "VersionNew = 8\n").stamp, seven);
-    EXPECT_EQ(folder.Publish(edition + "VersionNew = 8\nStamp = 99\n").stamp, 99);
+    EXPECT_NE(folder.Publish(edition + "VersionNew = 7\nProgramName = \"P\"\n").stamp, seven);
+    EXPECT_EQ(folder.Publish(edition + "VersionNew = 7\nProgramName = \"P\"\nStamp = 99\n").stamp, 99);
 }
 
 TEST(Publish, InformFileDecodesToTheProductTokenAndTheBody) {
@@ -123,7 +126,7 @@ TEST(Publish, InformFileDecodesToTheProductTokenAndTheBody) {
 }
 
 TEST(Publish, BadEditionsAreRefusedAndWriteNothing) {
-    const std::string update = "[NewSetup]\nDownloadURL_UPDATE = \"u\"\nVersionNew = 2\n";
+    const std::string update = "[NewSetup]\nDownloadURL_UPDATE = \"u\"\nVersionNew = 7\n";
     const std::string closing = "ShutDownMethod = \"Using WM_CLOSE\"\n";
     const std::string head = PublishFolder::kHead;
     const std::string news = "[General]\nAutoInform = true\n[AutoInform]\nNameOfInformFile = \"N.txt\"\n";
@@ -157,7 +160,7 @@ TEST(Publish, BadEditionsAreRefusedAndWriteNothing) {
          kExitInput, "a spanned setup cannot be downloaded"},
         {"descriptor = \"P.INFO\"\ntoken = \"tok\"\nsetup_file = \"stub.exe\"\noutput = \"server\"\n" + update +
              closing,
-         kExitDamaged, "not a setup file"},
+         kExitDamaged, "a bare stub image, not a setup file"},
         {"descriptor = \"P.INFO\"\ntoken = \"tok\"\nsetup_file = \"none.exe\"\noutput = \"server\"\n" + update +
              closing,
          kExitInput, "none.exe: cannot open"},

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "format/bytes.h"
 #include "format/package_reader.h"
 #include "format/records.h"
 #include "format/std_file.h"
@@ -23,6 +24,17 @@ std::string FakeStubImage(size_t size, size_t peOffset) {
     image[1] = 'Z';
     for (size_t i = 248; i < 256 && i < size; ++i) image[i] = '\0';
     if (peOffset + 4 <= size) image.replace(peOffset, 4, std::string("PE\0\0", 4));
+    // One section whose data runs to the end, so the headers account for
+    // every byte, as in a linked image.
+    const size_t coff = peOffset + 4, section = coff + 20, data = section + 40;
+    if (data <= size) {
+        uint8_t* p = reinterpret_cast<uint8_t*>(&image[0]);
+        PutU32(p + 0x3C, static_cast<uint32_t>(peOffset));
+        image.replace(coff, 60, std::string(60, '\0'));
+        PutU16(p + coff + 2, 1);
+        PutU32(p + section + 16, static_cast<uint32_t>(size - data));
+        PutU32(p + section + 20, static_cast<uint32_t>(data));
+    }
     return image;
 }
 
