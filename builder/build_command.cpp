@@ -12,6 +12,7 @@
 #include "builder/ini_text.h"
 #include "builder/language_file.h"
 #include "builder/parallel_compress.h"
+#include "builder/sha256.h"
 #include "builder/time_stamp.h"
 #include "format/descriptors.h"
 #include "format/package_writer.h"
@@ -262,7 +263,9 @@ BuildSummary BuildPackage(const Project& project, const BuildOptions& options) {
     Project p = project;
     if (!options.outputOverride.empty()) p.output = options.outputOverride;
     if (p.output.empty()) throw CliError(kExitInput, "no output: set 'output' in the project or pass -o");
-    const PackageSettings settings = SettingsOf(p, options);
+    PackageSettings settings = SettingsOf(p, options);
+    PortableSha256 sha;
+    settings.volumeDigest = &sha;
     std::vector<SourceFile> files = FilesOf(p, options);
     const fs::path output(p.output);
     StagingFolder staging(output);
