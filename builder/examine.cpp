@@ -93,7 +93,8 @@ private:
             at /= *part;
             std::error_code ec;
             const fs::file_status st = fs::symlink_status(at, ec);
-            if (fs::is_symlink(st)) return Refuse(at.string() + " is a symbolic link: nothing is written through it", kExitIo);
+            if (fs::is_symlink(st))
+                return Refuse(at.string() + " is a symbolic link: nothing is written through it", kExitIo);
             if (std::next(part) == relative.end() || fs::exists(st)) continue;
             if (!fs::create_directory(at, ec)) return Refuse("cannot create " + at.string(), kExitIo);
             folders_.push_back(at);

@@ -64,7 +64,8 @@ uint32_t ComputePackageChecksum(ByteSource& src, const PackageLayout& layout, ui
     uint8_t block[kChecksumBlock];
     while (sum.next() < sum.end()) {
         const uint64_t left = sum.end() - sum.next();
-        const size_t got = src.ReadAt(sum.next(), block, left < sizeof block ? static_cast<size_t>(left) : sizeof block);
+        const size_t got =
+            src.ReadAt(sum.next(), block, left < sizeof block ? static_cast<size_t>(left) : sizeof block);
         if (got == 0) break;
         sum.Add(sum.next(), block, got);
     }
@@ -78,9 +79,9 @@ bool ChecksumPasses(uint32_t stored, uint32_t computed) {
 bool VerifyPackageChecksum(ByteSource& src) {
     const PackageReader reader(src);
     if (reader.TrailerDamaged()) return false;
-    return ChecksumPasses(reader.trailer().checksum, ComputePackageChecksum(src, reader.layout(),
-                                                                            reader.trailer().length,
-                                                                            RuleOf(reader.trailer())));
+    return ChecksumPasses(
+        reader.trailer().checksum,
+        ComputePackageChecksum(src, reader.layout(), reader.trailer().length, RuleOf(reader.trailer())));
 }
 
 SummingSource::SummingSource(ByteSource& inner, ChecksumAccumulator& sum) : inner_(inner), sum_(sum) {}

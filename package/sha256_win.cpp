@@ -14,8 +14,7 @@ struct Cng {
     decltype(&::BCryptCreateHash) create = BindProc<decltype(::BCryptCreateHash)>("bcrypt.dll", "BCryptCreateHash");
     decltype(&::BCryptHashData) data = BindProc<decltype(::BCryptHashData)>("bcrypt.dll", "BCryptHashData");
     decltype(&::BCryptFinishHash) finish = BindProc<decltype(::BCryptFinishHash)>("bcrypt.dll", "BCryptFinishHash");
-    decltype(&::BCryptDestroyHash) destroy =
-        BindProc<decltype(::BCryptDestroyHash)>("bcrypt.dll", "BCryptDestroyHash");
+    decltype(&::BCryptDestroyHash) destroy = BindProc<decltype(::BCryptDestroyHash)>("bcrypt.dll", "BCryptDestroyHash");
 
     bool Present() const { return open && close && create && data && finish && destroy; }
 };

@@ -1,10 +1,10 @@
 #include "stub/setup_step_win.h"
 
 #include "base/paths_win.h"
-#include "base/switches.h"
 #include "env/file_util_win.h"
 #include "net/internet_setup_win.h"
 #include "package/driver_win.h"
+#include "stub/run_mode.h"
 
 namespace rv {
 
@@ -18,8 +18,11 @@ DriverInputs OrdinaryPackage(StubContext& ctx) {
     const TGFileInfo& own = ctx.package;
     DriverInputs in;
     in.destination = ctx.setupFolder.Path();
-    const std::string firstVolume = SwitchValueIn(ctx.commandTail, "/SpanDiskFName1=");
-    in.packagePath = firstVolume.empty() ? ctx.ownPath : firstVolume;
+    RunModeInputs mode;
+    mode.spannedFlag = own.Flag(kFlagSpannedOverDisks);
+    mode.ownPath = ctx.ownPath;
+    mode.commandTail = ctx.commandTail;
+    in.packagePath = PackagePath(mode);
     in.updateProgramName = own.WriteAgent() ? own.UpdateItem(update_item::kProgramName) : std::string();
     in.foreground = !HiddenRun(ctx);
     in.commandTail = ctx.commandTail;

@@ -78,8 +78,8 @@ TEST(PackageChecksum, SummedAsReadEqualsTheWholeFileSum) {
         MemorySource src(data);
         const uint32_t whole = ComputePackageChecksum(src, LocatePackage(src), kTrailerSize, ChecksumRule::AnySize);
         for (size_t piece : {1, 7, 4096, 70000})
-            EXPECT_EQ(SummedInPieces(data, piece), whole) << v.size << (v.recordedLength ? " recorded" : "") << " by "
-                                                          << piece;
+            EXPECT_EQ(SummedInPieces(data, piece), whole)
+                << v.size << (v.recordedLength ? " recorded" : "") << " by " << piece;
     }
 }
 

@@ -84,7 +84,8 @@ TEST(Inspect, ExtractNeverWritesThroughALinkInTheFolder) {
         test::TempDir dir;
         PackageSettings s;
         s.stubImage = test::FakeStubImage(1024);
-        ASSERT_TRUE(test::WritePackage(s, dir.Path("S.exe"), {{"first.txt", "1"}, {"a.txt", "a"}, {"sub\\b.txt", "b"}}));
+        ASSERT_TRUE(
+            test::WritePackage(s, dir.Path("S.exe"), {{"first.txt", "1"}, {"a.txt", "a"}, {"sub\\b.txt", "b"}}));
         fs::create_directories(dir.Path("out"));
         if (c.folder)
             fs::create_directories(dir.Path(c.target));

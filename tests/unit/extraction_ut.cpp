@@ -292,9 +292,9 @@ TEST(Extraction, SealedVolumesAreSummedInTheExtractionPass) {
     for (const auto& c : cases) {
         test::TempDir dir;
         const std::string content = test::PatternBytes(200000, 5);
-        const std::string package = Build(dir, {{MakeSetupRecordHeader("setup.exe", "", 0), "p"},
-                                                {MakeRecordHeader("data.bin", 0), content}},
-                                          0, false, {c.sealed, nullptr, 0, "Setup.exe"});
+        const std::string package =
+            Build(dir, {{MakeSetupRecordHeader("setup.exe", "", 0), "p"}, {MakeRecordHeader("data.bin", 0), content}},
+                  0, false, {c.sealed, nullptr, 0, "Setup.exe"});
         std::string bytes;
         ASSERT_TRUE(ReadWholeFile(package, bytes));
         if (c.damage) {
