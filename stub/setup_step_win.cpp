@@ -1,6 +1,7 @@
 #include "stub/setup_step_win.h"
 
 #include "base/paths_win.h"
+#include "base/switches.h"
 #include "env/file_util_win.h"
 #include "net/internet_setup_win.h"
 #include "package/driver_win.h"
