@@ -17,6 +17,7 @@
 #include "builder/language_file.h"
 #include "builder/output_file.h"
 #include "builder/parallel_compress.h"
+#include "builder/sha256.h"
 #include "builder/stub_image.h"
 #include "builder/time_stamp.h"
 #include "format/descriptors.h"
@@ -370,7 +371,9 @@ BuildSummary BuildPackage(const Project& project, const BuildOptions& options) {
     CheckAgentName(p, outputKey);
     BuildSummary summary;
     const std::vector<LanguageSection> languages = LanguagesOf(p);
-    const PackageSettings settings = SettingsOf(p, options, languages);
+    PackageSettings settings = SettingsOf(p, options, languages);
+    PortableSha256 sha;
+    settings.volumeDigest = &sha;
     std::vector<SourceFile> files = FilesOf(p, options, CodePageOf(p, languages), summary);
     const fs::path output(p.output);
     StagingFolder staging(output);

@@ -11,6 +11,7 @@
 
 #include "base/numbers.h"
 #include "builder/cli_error.h"
+#include "builder/sha256.h"
 #include "builder/stub_image.h"
 #include "builder/time_stamp.h"
 #include "format/package_reader.h"
@@ -79,14 +80,40 @@ public:
         return folder_ / fs::path(relative);
     }
 
+    // After a failure: the files written and the folders made, deepest first.
+    void RemoveWritten() {
+        out_.Close();
+        std::error_code ec;
+        for (const fs::path& f : files_) fs::remove(f, ec);
+        for (auto it = folders_.rbegin(); it != folders_.rend(); ++it) fs::remove(*it, ec);
+    }
+
 private:
+    // Makes the folders below the destination one by one, so that none is
+    // entered through a link that was there before (it could lead anywhere).
+    bool MakeFoldersFor(const fs::path& target) {
+        fs::path at = folder_;
+        const fs::path relative = target.lexically_relative(folder_);
+        for (auto part = relative.begin(); part != relative.end(); ++part) {
+            at /= *part;
+            std::error_code ec;
+            const fs::file_status st = fs::symlink_status(at, ec);
+            if (fs::is_symlink(st))
+                return Refuse(at.string() + " is a symbolic link: nothing is written through it", kExitIo);
+            if (std::next(part) == relative.end() || fs::exists(st)) continue;
+            if (!fs::create_directory(at, ec)) return Refuse("cannot create " + at.string(), kExitIo);
+            folders_.push_back(at);
+        }
+        return true;
+    }
+
     bool Opened(const FileEntry& f, bool first) override {
         const fs::path target = TargetOf(f.name);
-        std::error_code ec;
-        fs::create_directories(target.parent_path(), ec);
+        if (!MakeFoldersFor(target)) return false;
         // A name already seen in this run continues its file; a fresh one
         // replaces whatever the folder held before.
         target_ = target.string();
+        if (first) files_.push_back(target);
         return out_.Open(target_, first ? "wb" : "ab") || Refuse("cannot create " + target_, kExitIo);
     }
     bool Wrote(const FileEntry&, const uint8_t* data, size_t n) override {
@@ -97,6 +124,7 @@ private:
     fs::path folder_;
     std::string target_;
     StdFile out_;
+    std::vector<fs::path> files_, folders_;
 };
 
 std::string RecordProblem(const RecordResult& r) {
@@ -162,7 +190,8 @@ VolumeInfo ReadVolume(const std::string& path, int number, ByteSource& src, Pack
                                        "first volume, " +
                                        FirstVolumeNameOf(path));
     if (!reader.BlocksComplete()) Damaged(path, "the leading blocks run past the trailer");
-    const uint32_t computed = ComputePackageChecksum(src, reader.layout(), reader.trailer().length);
+    v.rule = RuleOf(reader.trailer());
+    const uint32_t computed = ComputePackageChecksum(src, reader.layout(), reader.trailer().length, v.rule);
     v.checksumPasses = ChecksumPasses(reader.trailer().checksum, computed);
     v.checksumTested = reader.trailer().checksum != kChecksumDisabled && computed != kChecksumDisabled;
     return v;
@@ -178,11 +207,23 @@ std::string FirstDataVolume(const std::string& path) {
     return reader.trailer().Flag(kFlagSpannedOverDisks) && StdFileSource(data).IsOpen() ? data : path;
 }
 
+// A later volume of a chained package against the digest the volume before
+// it names (known once that volume's records were read).
+VolumeLink LinkOf(ByteSource& src, bool chained, const RecordResult& previous) {
+    if (!chained || !previous.namesNextVolume) return VolumeLink::NotNamed;
+    PortableSha256 sha;
+    VolumeDigest digest{};
+    return DigestOf(src, sha, digest, [] {}) && digest == previous.nextVolume ? VolumeLink::Matches
+                                                                              : VolumeLink::Differs;
+}
+
 // Follows the volumes as the stub does: the next one exists while the
 // trailer says the package continues.
 PackageContents Walk(const std::string& given, Checksums checksums, CatalogSink* sink) {
     PackageContents contents;
     RequireReadableFile(given);
+    RecordResult previous;
+    bool chained = false;
     const std::string firstVolume = FirstDataVolume(given);
     const std::string base = VolumeBaseName(firstVolume);
     for (int n = 1;; ++n) {
@@ -192,18 +233,25 @@ PackageContents Walk(const std::string& given, Checksums checksums, CatalogSink*
         if (!src.IsOpen()) Damaged(path, "volume " + IntText(n) + " of the package is missing");
         PackageReader reader(src);
         contents.volumes.push_back(ReadVolume(path, n, src, reader));
+        VolumeInfo& volume = contents.volumes.back();
+        if (n == 1) chained = reader.trailer().Flag(kFlagChainedVolumes);
+        volume.link = LinkOf(src, chained && n > 1, previous);
+        // A missing name counts only where records were read to find it.
+        if (volume.link == VolumeLink::Differs || (sink && chained && n > 1 && volume.link == VolumeLink::NotNamed))
+            Damaged(path, "does not match the digest volume " + IntText(n - 1) +
+                              " holds for it (damaged, or a volume of another package)");
         if (n == 1) {
             contents.languageBlock = reader.languageBlock();
             contents.updateBlock = reader.updateBlock();
             contents.internetBlock = reader.internetBlock();
         }
-        if (checksums == Checksums::Require && !contents.volumes.back().checksumPasses)
+        if (checksums == Checksums::Require && !volume.checksumPasses)
             Damaged(path, "the package checksum does not match (the file is damaged)");
         if (sink) {
-            const RecordResult r = ReadVolumeRecords(src, reader, *sink);
-            if (r.status == RecordStatus::SinkFailed)
+            previous = ReadVolumeRecords(src, reader, *sink);
+            if (previous.status == RecordStatus::SinkFailed)
                 throw CliError(sink->refusalCode(), path + ": " + sink->refusal());
-            if (r.status != RecordStatus::Ok) Damaged(path, RecordProblem(r));
+            if (previous.status != RecordStatus::Ok) Damaged(path, RecordProblem(previous));
         }
         if (!reader.trailer().Flag(kFlagContinuesInNextVolume)) break;
     }
@@ -230,12 +278,19 @@ PackageContents ReadSettings(const std::string& firstVolume) { return Walk(first
 
 PackageContents ExtractPackage(const std::string& firstVolume, const std::string& folder) {
     std::error_code ec;
+    const bool made = !fs::exists(fs::symlink_status(folder, ec));
     fs::create_directories(folder, ec);
     if (!fs::is_directory(folder, ec)) throw CliError(kExitIo, folder + ": cannot create the folder");
     ExtractSink sink{fs::path(folder)};
-    PackageContents contents = Walk(firstVolume, Checksums::Require, &sink);
-    for (const FileEntry& f : contents.files) SetFileTime(sink.TargetOf(f.name), f.fileTime);
-    return contents;
+    try {
+        PackageContents contents = Walk(firstVolume, Checksums::Require, &sink);
+        for (const FileEntry& f : contents.files) SetFileTime(sink.TargetOf(f.name), f.fileTime);
+        return contents;
+    } catch (const CliError&) {
+        sink.RemoveWritten();
+        if (made) fs::remove(folder, ec);
+        throw;
+    }
 }
 
 }  // namespace rv::builder

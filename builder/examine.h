@@ -6,9 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "format/package_reader.h"
 #include "format/trailer.h"
 
 namespace rv::builder {
+
+// How a later volume is tied to the one before it: by the digest that
+// volume names (a chained package), or only by its number and time stamp.
+enum class VolumeLink { NotNamed, Matches, Differs };
 
 struct VolumeInfo {
     std::string path;
@@ -16,7 +21,9 @@ struct VolumeInfo {
     uint64_t length = 0;  // the package's own length: recorded, else the file size
     bool hasRecordedLength = false;
     bool checksumPasses = false;
-    bool checksumTested = false;  // false: disabled, or the volume is too large to be tested
+    bool checksumTested = false;  // false: disabled, or the volume is too large for its rule
+    ChecksumRule rule = ChecksumRule::SizeLimit;
+    VolumeLink link = VolumeLink::NotNamed;
     Trailer trailer;
 };
 
@@ -48,7 +55,9 @@ PackageContents ReadSettings(const std::string& firstVolume);
 
 // Writes every file below `folder` (created when missing), appending
 // records of the same name and giving each file its stored time. Names that
-// would leave the folder are refused before anything of them is written.
+// would leave the folder, and names that pass through a symbolic link
+// already in it, are refused before anything of them is written; a failed
+// extraction removes the files and folders it made.
 PackageContents ExtractPackage(const std::string& firstVolume, const std::string& folder);
 
 }  // namespace rv::builder

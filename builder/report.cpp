@@ -44,6 +44,24 @@ void JsonOk(JsonWriter& j, const PackageContents& c) {
     if (!damage.empty()) j.Key("error").String(damage);
 }
 
+// The rule the checksum followed: sealed packages are summed at any size,
+// older ones only up to the size limit.
+const char* RuleKey(const VolumeInfo& v) { return v.rule == ChecksumRule::AnySize ? "any_size" : "size_limit"; }
+
+std::string RuleText(const VolumeInfo& v) {
+    if (v.rule == ChecksumRule::AnySize) return "sealed, any size";
+    return "older package, tested up to " + IntText(static_cast<long long>(kChecksumSizeLimit)) + " bytes";
+}
+
+const char* LinkKey(const VolumeInfo& v) {
+    switch (v.link) {
+        case VolumeLink::Matches: return "matches";
+        case VolumeLink::Differs: return "differs";
+        case VolumeLink::NotNamed: break;
+    }
+    return "not_named";
+}
+
 uint64_t TotalSize(const PackageContents& c) {
     uint64_t total = 0;
     for (const FileEntry& f : c.files) total += f.size;
@@ -85,7 +103,8 @@ void JsonVolumes(JsonWriter& j, const PackageContents& c) {
     for (const VolumeInfo& v : c.volumes) {
         j.BeginObject().Key("path").String(v.path).Key("file_size").Unsigned(v.fileSize);
         j.Key("length").Unsigned(v.length).Key("recorded_length").Bool(v.hasRecordedLength);
-        j.Key("checksum").String(ChecksumJson(v)).EndObject();
+        j.Key("checksum").String(ChecksumJson(v)).Key("checksum_rule").String(RuleKey(v));
+        j.Key("digest").String(LinkKey(v)).EndObject();
     }
     j.EndArray();
 }
@@ -142,7 +161,8 @@ void TextBlock(std::ostream& out, const char* name, const std::string& block, co
 void TextVolumes(std::ostream& out, const PackageContents& c) {
     for (const VolumeInfo& v : c.volumes)
         out << v.path << ": " << v.length << " bytes" << (v.hasRecordedLength ? " (recorded length)" : "")
-            << ", checksum " << ChecksumText(v) << '\n';
+            << ", checksum " << ChecksumText(v) << " (" << RuleText(v) << ")"
+            << (v.link == VolumeLink::Matches ? ", digest named by the volume before" : "") << '\n';
 }
 
 }  // namespace

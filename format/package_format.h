@@ -38,6 +38,22 @@
 // it ends every volume's records with kRecordsPadding zero bytes (two empty
 // stored records, which every reader skips). Readers test the two fields
 // only when they are not 0, so packages of older builders still read.
+//
+// Two flag bits that older stubs never test mark what else our builder
+// seals (packages without them keep the older rules):
+//   kFlagSealed        the package checksum is computed whatever the
+//                      volume's size (older packages: not above
+//                      kChecksumSizeLimit), and over the whole recorded
+//                      length, not its low 32 bits.
+//   kFlagChainedVolumes every volume that continues ends its records with a
+//                      next-volume record: a stored record with an empty
+//                      header (every reader skips it) whose content is
+//                      kNextVolumeTag and the SHA-256 of the whole next
+//                      volume file. Volume 1 thus commits to every later
+//                      volume; a disk swapped for another with the same
+//                      number and time stamp fails before it is used.
+//
+//   next-volume record: i32 -(1 + 8 + 32), NUL, "RvNextV1", 32-byte digest
 #pragma once
 
 #include <cstddef>
@@ -93,6 +109,14 @@ constexpr uint8_t kFlagContinuesInNextVolume = 1 << 1;
 constexpr uint8_t kFlagSpannedOverDisks = 1 << 2;
 constexpr uint8_t kFlagShowActivityBar = 1 << 3;
 constexpr uint8_t kFlagDebugTrace = 1 << 4;
+constexpr uint8_t kFlagSealed = 1 << 5;
+constexpr uint8_t kFlagChainedVolumes = 1 << 6;
+
+// The next-volume record (see above).
+constexpr char kNextVolumeTag[] = "RvNextV1";
+constexpr size_t kNextVolumeTagSize = sizeof kNextVolumeTag - 1;
+constexpr size_t kVolumeDigestSize = 32;
+constexpr size_t kNextVolumeRecordSize = 4 + 1 + kNextVolumeTagSize + kVolumeDigestSize;
 
 // Required-space entries, by cluster size: below 512, then 512 .. 32768,
 // then 65536 or more.

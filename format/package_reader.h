@@ -64,11 +64,58 @@ private:
     bool trailerDamaged_ = false;
 };
 
+// Which volumes the package checksum covers: older packages only up to
+// kChecksumSizeLimit, sealed ones (kFlagSealed) whatever their size.
+enum class ChecksumRule { SizeLimit, AnySize };
+ChecksumRule RuleOf(const Trailer& t);
+
+// The package checksum of one volume, summed from bytes handed in order
+// (pieces of any size; bytes before next() or past end() are ignored).
+class ChecksumAccumulator {
+public:
+    ChecksumAccumulator(const PackageLayout& layout, uint32_t trailerLength, ChecksumRule rule);
+    void Add(uint64_t offset, const uint8_t* data, size_t n);
+    // The first byte not summed yet, and the end of the summed bytes.
+    uint64_t next() const { return next_; }
+    uint64_t end() const { return end_; }
+    // The checksum; complete once next() reached end().
+    uint32_t Value() const;
+
+private:
+    uint64_t fileSize_ = 0;
+    uint64_t start_ = 0;
+    int64_t remaining_ = 0;
+    uint64_t end_ = 0;
+    uint64_t next_ = 0;
+    uint32_t sum_ = 0;
+};
+
+// A volume read through the checksum: every read first sums the bytes it
+// skips, so a reader that moves forward through the volume sums it in the
+// same pass, each byte once.
+class SummingSource final : public ByteSource {
+public:
+    SummingSource(ByteSource& inner, ChecksumAccumulator& sum);
+    uint64_t Size() const override { return inner_.Size(); }
+    size_t ReadAt(uint64_t offset, void* buffer, size_t n) override;
+    // Sums what the reader left unread; false when the volume ends early.
+    bool Finish();
+
+private:
+    bool CatchUp(uint64_t offset);
+
+    ByteSource& inner_;
+    ChecksumAccumulator& sum_;
+};
+
 // The package checksum of a volume, or kChecksumDisabled for a file above
-// the size limit. `trailerLength` is the trailer's length field as read.
-uint32_t ComputePackageChecksum(ByteSource& src, const PackageLayout& layout, uint32_t trailerLength);
+// the size limit under that rule. `trailerLength` is the trailer's length
+// field as read.
+uint32_t ComputePackageChecksum(ByteSource& src, const PackageLayout& layout, uint32_t trailerLength,
+                                ChecksumRule rule = ChecksumRule::SizeLimit);
 bool ChecksumPasses(uint32_t stored, uint32_t computed);
-// Reads the volume and tests its stored checksum; a damaged trailer fails.
+// Reads the volume and tests its stored checksum under the trailer's rule;
+// a damaged trailer fails.
 bool VerifyPackageChecksum(ByteSource& src);
 
 }  // namespace rv

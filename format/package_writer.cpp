@@ -57,6 +57,8 @@ bool PackageWriter::Fail(const std::string& why) {
     return false;
 }
 
+bool PackageWriter::Chained() const { return s_.sealed && s_.volumeDigest && s_.volumeSize != 0; }
+
 bool PackageWriter::OpenVolume() {
     const int n = static_cast<int>(volumePaths_.size()) + 1;
     const std::string path = n == 1 ? path_ : VolumeName(VolumeBaseName(path_), n);
@@ -65,7 +67,7 @@ bool PackageWriter::OpenVolume() {
     // Later volumes carry no stub image: the reader finds their blocks through
     // the trailer, and a disk holds more of the payload.
     const std::string head = n == 1 ? s_.stubImage + blocks_ : blocks_;
-    const uint64_t least = head.size() + kRecordsPadding + kTrailerSize + 64;
+    const uint64_t least = head.size() + kRecordsPadding + kNextVolumeRecordSize + kTrailerSize + 64;
     if (s_.volumeSize != 0 && least > s_.volumeSize)
         return Fail("the volume size is too small for the stub and the leading blocks: at least " +
                     std::to_string(least) + " bytes");
@@ -75,7 +77,13 @@ bool PackageWriter::OpenVolume() {
     return true;
 }
 
-bool PackageWriter::CloseVolume() {
+bool PackageWriter::CloseVolume(bool continues) {
+    // The next volume's digest is known only once it is finished: Finish
+    // fills the record in.
+    if (continues && Chained()) {
+        nextVolumeRecords_.push_back(position_);
+        if (!WriteFramed(NextVolumeRecord(VolumeDigest{}))) return false;
+    }
     if (!out_.Write(std::string(kRecordsPadding, '\0'))) return Fail("cannot write " + volumePaths_.back());
     position_ += kRecordsPadding;
     volumeDataEnds_.push_back(position_);
@@ -84,7 +92,7 @@ bool PackageWriter::CloseVolume() {
 
 uint64_t PackageWriter::SpaceLeft() const {
     if (s_.volumeSize == 0) return UINT64_MAX;
-    const uint64_t used = position_ + kRecordsPadding + kTrailerSize;
+    const uint64_t used = position_ + kRecordsPadding + kTrailerSize + (Chained() ? kNextVolumeRecordSize : 0);
     return used < s_.volumeSize ? s_.volumeSize - used : 0;
 }
 
@@ -119,7 +127,7 @@ bool PackageWriter::AddRecord(const std::string& header, const std::string& cont
         } else if (!volumeHasRecords_) {
             return Fail("the volume size is too small for a single record");
         }
-        if (!CloseVolume() || !OpenVolume()) return false;
+        if (!CloseVolume(true) || !OpenVolume()) return false;
     }
 }
 
@@ -137,8 +145,10 @@ bool PackageWriter::WriteTrailer(size_t volume) {
     t.timeStamp = s_.timeStamp;
     t.volumeNumber = static_cast<uint8_t>(volume + 1);
     t.requiredSpace = RequiredSpaceTable(fileSizes_);
-    t.flags = static_cast<uint8_t>(s_.flags & ~kFlagContinuesInNextVolume);
+    t.flags = static_cast<uint8_t>(s_.flags & ~(kFlagContinuesInNextVolume | kFlagSealed | kFlagChainedVolumes));
     if (volume + 1 < volumePaths_.size()) t.flags |= kFlagContinuesInNextVolume;
+    if (s_.sealed) t.flags |= kFlagSealed;
+    if (Chained()) t.flags |= kFlagChainedVolumes;
     t.internetSetup = s_.internetSetup;
     t.confirmDownload = s_.confirmDownload;
     t.writeAgent = s_.writeAgent;
@@ -162,7 +172,8 @@ bool PackageWriter::WriteTrailer(size_t volume) {
     {
         StdFileSource src(path);
         const PackageLayout layout = LocatePackage(src);
-        checksum = ComputePackageChecksum(src, layout, kTrailerSize);
+        checksum = ComputePackageChecksum(src, layout, kTrailerSize,
+                                          s_.sealed ? ChecksumRule::AnySize : ChecksumRule::SizeLimit);
     }
     uint8_t field[4];
     PutU32(field, checksum);
@@ -172,11 +183,26 @@ bool PackageWriter::WriteTrailer(size_t volume) {
     return true;
 }
 
+bool PackageWriter::NameNextVolume(size_t volume) {
+    VolumeDigest digest{};
+    StdFileSource next(volumePaths_[volume + 1]);
+    if (!DigestOf(next, *s_.volumeDigest, digest, [] {})) return Fail("cannot read " + volumePaths_[volume + 1]);
+    const std::string record = NextVolumeRecord(digest);
+    StdFile f(volumePaths_[volume], "r+b");
+    if (!f.Seek(nextVolumeRecords_[volume]) || !f.Write(record) || !f.Close())
+        return Fail("cannot write " + volumePaths_[volume]);
+    return true;
+}
+
+// Last volume first: each volume is whole, trailer and checksum included,
+// before the one in front of it takes its digest.
 bool PackageWriter::Finish() {
     if (!error_.empty()) return false;
-    if (!CloseVolume()) return false;
-    for (size_t i = 0; i < volumePaths_.size(); ++i)
+    if (!CloseVolume(false)) return false;
+    for (size_t i = volumePaths_.size(); i-- > 0;) {
+        if (i + 1 < volumePaths_.size() && Chained() && !NameNextVolume(i)) return false;
         if (!WriteTrailer(i)) return false;
+    }
     return true;
 }
 

@@ -10,6 +10,7 @@
 
 #include "format/package_format.h"
 #include "format/std_file.h"
+#include "format/volume_digest.h"
 
 namespace rv {
 
@@ -23,6 +24,12 @@ struct PackageSettings {
     bool recordLength = false;
     uint64_t volumeSize = 0;  // largest volume file in bytes; 0 for one volume
     int level = 9;            // zlib level; 0 stores every record
+    // Our packages are sealed (kFlagSealed); false writes one as older
+    // builders did, for the tests of those.
+    bool sealed = true;
+    // When given, every volume that continues names the next one by its
+    // digest (kFlagChainedVolumes).
+    Sha256* volumeDigest = nullptr;
 };
 
 // True for an image with "MZ" at 0 and "PE\0\0" at 256: the only kind in
@@ -52,8 +59,10 @@ public:
     const std::vector<std::string>& volumePaths() const { return volumePaths_; }
 
 private:
+    bool Chained() const;
     bool OpenVolume();
-    bool CloseVolume();
+    bool CloseVolume(bool continues);
+    bool NameNextVolume(size_t volume);
     bool WriteFramed(const std::string& framed);
     uint64_t SpaceLeft() const;
     bool Fail(const std::string& why);
@@ -67,6 +76,7 @@ private:
     bool volumeHasRecords_ = false;
     std::vector<std::string> volumePaths_;
     std::vector<uint64_t> volumeDataEnds_;
+    std::vector<uint64_t> nextVolumeRecords_;  // where each continuing volume names the next
     std::vector<uint64_t> fileSizes_;
     std::string error_;
 };

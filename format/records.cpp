@@ -58,7 +58,8 @@ public:
 
     RecordStatus Feed(const uint8_t* data, size_t n) {
         if (!sink_) return RecordStatus::Ok;
-        if (inContent_) return (skipping_ || sink_->Write(data, n)) ? RecordStatus::Ok : RecordStatus::SinkFailed;
+        if (inContent_ && skipping_) return Skip(data, n);
+        if (inContent_) return sink_->Write(data, n) ? RecordStatus::Ok : RecordStatus::SinkFailed;
         const auto* nul = static_cast<const uint8_t*>(memchr(data, 0, n));
         const size_t headPart = nul ? static_cast<size_t>(nul - data) : n;
         if (header_.size() + headPart > kMaxHeader) return RecordStatus::BadHeader;
@@ -67,7 +68,7 @@ public:
         inContent_ = true;
         if (header_.empty()) {
             skipping_ = true;
-            return RecordStatus::Ok;
+            return Skip(nul + 1, n - headPart - 1);
         }
         if (!sink_->Begin(header_)) return RecordStatus::SinkFailed;
         began_ = true;
@@ -76,13 +77,22 @@ public:
     }
 
     bool began() const { return began_; }
+    // The content of a skipped record, as far as a next-volume record goes.
+    const std::string& skipped() const { return skipped_; }
     void Idle() {
         if (sink_) sink_->Idle();
     }
 
 private:
+    RecordStatus Skip(const uint8_t* data, size_t n) {
+        const size_t keep = kNextVolumeRecordSize - skipped_.size();
+        skipped_.append(reinterpret_cast<const char*>(data), n < keep ? n : keep);
+        return RecordStatus::Ok;
+    }
+
     RecordSink* sink_;
     std::string header_;
+    std::string skipped_;
     bool inContent_ = false;
     bool skipping_ = false;
     bool began_ = false;
@@ -173,6 +183,8 @@ RecordResult ReadRecord(ByteSource& src, uint64_t offset, uint64_t end, RecordSi
     r.status = r.compressed ? ReadCompressed(src, offset + 4, r.bodySize, body, r.message)
                             : ReadStored(src, offset + 4, r.bodySize, body);
     r.hadHeader = body.began();
+    r.namesNextVolume =
+        !r.compressed && r.status == RecordStatus::Ok && NextVolumeDigestIn(body.skipped(), r.nextVolume);
     if (r.status == RecordStatus::Ok && r.hadHeader && !sink->End()) r.status = RecordStatus::SinkFailed;
     return r;
 }
@@ -181,12 +193,37 @@ RecordResult ReadVolumeRecords(ByteSource& src, const PackageReader& reader, Rec
     const uint64_t end = reader.TrailerStart();
     uint64_t at = reader.trailer().blockOffset;
     RecordResult r;
+    bool namesNext = false;
+    VolumeDigest next{};
     for (unsigned count = 0;; ++count) {
         r = ReadRecord(src, at, end, count < reader.trailer().blockCount ? nullptr : &sink);
+        if (r.namesNextVolume) {
+            namesNext = true;
+            next = r.nextVolume;
+        }
+        r.namesNextVolume = namesNext;
+        r.nextVolume = next;
         if (r.status != RecordStatus::Ok) return r;
         at = r.next;
         if (at >= end) return r;
     }
+}
+
+std::string NextVolumeRecord(const VolumeDigest& digest) {
+    std::string record;
+    AppendU32(record, static_cast<uint32_t>(-static_cast<int32_t>(kNextVolumeRecordSize - 4)));
+    record += '\0';
+    record.append(kNextVolumeTag, kNextVolumeTagSize);
+    record.append(reinterpret_cast<const char*>(digest.data()), digest.size());
+    return record;
+}
+
+bool NextVolumeDigestIn(const std::string& content, VolumeDigest& digest) {
+    if (content.size() != kNextVolumeTagSize + kVolumeDigestSize ||
+        content.compare(0, kNextVolumeTagSize, kNextVolumeTag) != 0)
+        return false;
+    for (size_t i = 0; i < kVolumeDigestSize; ++i) digest[i] = static_cast<uint8_t>(content[kNextVolumeTagSize + i]);
+    return true;
 }
 
 }  // namespace rv

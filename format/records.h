@@ -16,6 +16,7 @@
 #include <string>
 
 #include "format/byte_source.h"
+#include "format/volume_digest.h"
 
 namespace rv {
 
@@ -68,6 +69,10 @@ struct RecordResult {
     bool compressed = false;
     uint64_t bodySize = 0;   // bytes of the body as stored
     bool hadHeader = false;  // false: an empty body or header, skipped
+    // A next-volume record (package_format.h); ReadVolumeRecords keeps the
+    // volume's last one.
+    bool namesNextVolume = false;
+    VolumeDigest nextVolume{};
 };
 
 // Bodies and headers are read in pieces of this size, never whole.

@@ -184,8 +184,12 @@ DriverResult RunExtractionDriver(RunContext& ctx, StatusDisplay& display, const 
     // The setup runs only from a whole, undamaged extraction.
     if (result.outcome == SetupOutcome::Ran && !ctx.downloadCancel)
         result = Launch(ctx, display, in, destination, x.setupCommand);
-    else if (result.outcome == SetupOutcome::Damaged)
+    else if (result.outcome == SetupOutcome::Damaged) {
+        // A sealed volume is checked as it is extracted: what came out of a
+        // damaged one goes before the user is told.
+        DeleteTree(destination, true);
         ReportDamage(ctx.boxes, x, package);
+    }
     return result;
 }
 

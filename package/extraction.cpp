@@ -109,43 +109,73 @@ bool IsAgentCarrier(const std::string& packagePath) {
     return EndsWith(".exe", packagePath, true) || EndsWith(".exe.001", packagePath, true);
 }
 
+// What volume 1 of a chained package (and each later one) says the next
+// volume must be.
+struct VolumeChain {
+    bool named = false;
+    VolumeDigest next{};
+};
+
+// A later volume of a chained package must be the very file the one before
+// it names, before any byte of it is used. Empty when it is.
+std::string ChainMismatch(ExtractionHost& host, ByteSource& volume, const VolumeChain& chain, int number) {
+    if (!chain.named) return "is not named by disk " + IntText(number - 1);
+    VolumeDigest digest{};
+    if (!host.DigestVolume(volume, digest)) return "cannot be checked (no SHA-256 on this system, or a read failed)";
+    return digest == chain.next ? std::string() : "is not disk " + IntText(number) + " of this package";
+}
+
+bool Damage(ExtractionResult& result, const std::string& what) {
+    result.failure = ExtractionFailure::Damaged;
+    result.damage = what;
+    return false;
+}
+
+bool BadChecksum(ExtractionResult& result) {
+    result.checksumPassed = false;
+    result.failure = ExtractionFailure::BadChecksum;
+    return false;
+}
+
 // One volume: checksum, records, the agent beside the files. False ends
 // the run. `first` receives volume 1's trailer, and later volumes are
-// compared with it.
+// compared with it. A sealed volume is summed as its records are read, in
+// one pass, and compared at its end; an older one is tested first, as far
+// as its size allows.
 bool ExtractVolume(const ExtractionInputs& in, ExtractionHost& host, const std::string& path, int number,
-                   ExtractionResult& result, FileWritingSink& sink, Trailer& trailer, Trailer& first) {
+                   ExtractionResult& result, FileWritingSink& sink, Trailer& trailer, Trailer& first,
+                   VolumeChain& chain) {
     std::unique_ptr<ByteSource> src = host.OpenVolume(path);
+    if (number > 1 && first.Flag(kFlagChainedVolumes)) {
+        const std::string mismatch = ChainMismatch(host, *src, chain, number);
+        if (!mismatch.empty()) return Damage(result, "the file " + path + " " + mismatch);
+    }
     const PackageReader reader(*src);
     trailer = reader.trailer();
     if (number == 1) {
         first = trailer;
         host.Trace("FileInfo.FilesCount=" + IntText(trailer.recordCount));
     }
-    result.checksumPassed = VerifyPackageChecksum(*src);
-    if (!result.checksumPassed) {
-        result.failure = ExtractionFailure::BadChecksum;
-        return false;
-    }
+    const bool sealed = RuleOf(trailer) == ChecksumRule::AnySize;
+    result.checksumPassed = sealed || VerifyPackageChecksum(*src);
+    if (!result.checksumPassed) return BadChecksum(result);
     host.Trace("FileLen=" + IntText(static_cast<long long>(reader.layout().volumeLength)));
     if (!reader.HasPackage() && number == 1) return true;
     // A volume that passes its own checksum can still be the wrong one: a
     // stray file of a few bytes, a disk swapped for another, a disk of
     // another build. Its records would make files that the setup trusts.
     const std::string mismatch = VolumeMismatch(first, trailer, number);
-    if (!mismatch.empty()) {
-        result.failure = ExtractionFailure::Damaged;
-        result.damage = "the file " + path + " " + mismatch;
-        return false;
-    }
+    if (!mismatch.empty()) return Damage(result, "the file " + path + " " + mismatch);
     if (number == 1) host.Progress(0, trailer.recordCount);
     if (!host.CreateFolderTree(in.destination))
         host.ShowError(in.destination + "<P><P>Unable to create Directory!<P><P>" + host.LastErrorText());
-    const RecordResult r = ReadVolumeRecords(*src, reader, sink);
-    if (r.status != RecordStatus::Ok) {
-        result.failure = ExtractionFailure::Damaged;
-        result.damage = DamageText(r, sink);
-        return false;
-    }
+    ChecksumAccumulator sum(reader.layout(), trailer.length, ChecksumRule::AnySize);
+    SummingSource summed(*src, sum);
+    const RecordResult r = ReadVolumeRecords(sealed ? summed : *src, reader, sink);
+    if (r.status != RecordStatus::Ok) return Damage(result, DamageText(r, sink));
+    if (sealed && !(summed.Finish() && ChecksumPasses(trailer.checksum, sum.Value()))) return BadChecksum(result);
+    chain.named = r.namesNextVolume;
+    chain.next = r.nextVolume;
     if (number == 1 && !in.updateProgramName.empty() && IsAgentCarrier(in.packagePath)) {
         const std::string agent = in.destination + "\\" + in.updateProgramName;
         if (host.WriteWholeFile(agent, AgentImage(*src, host.NowSeconds1899()), host.FileDate(in.packagePath)))
@@ -176,13 +206,14 @@ ExtractionResult ExtractPackage(const ExtractionInputs& in, ExtractionHost& host
     host.Progress(0, 0);
     std::string path = in.packagePath;
     Trailer first;
+    VolumeChain chain;
     for (int number = 1;; ++number) {
         if (!host.FileExists(path)) {
             if (number == 1) result.failure = ExtractionFailure::BadChecksum;
             break;
         }
         Trailer trailer;
-        if (!ExtractVolume(in, host, path, number, result, sink, trailer, first)) break;
+        if (!ExtractVolume(in, host, path, number, result, sink, trailer, first, chain)) break;
         if (!trailer.Flag(kFlagContinuesInNextVolume)) break;
         path = VolumeName(base, number + 1);
         const bool present = WaitForVolume(in, host, path, number + 1);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "format/byte_source.h"
+#include "format/volume_digest.h"
 
 namespace rv {
 
@@ -26,6 +27,9 @@ public:
     virtual bool FileExists(const std::string& path) = 0;
     virtual uint64_t FileSize(const std::string& path) = 0;
     virtual std::unique_ptr<ByteSource> OpenVolume(const std::string& path) = 0;
+    // The SHA-256 of a whole volume (the stub asks the system); false when
+    // it cannot be computed.
+    virtual bool DigestVolume(ByteSource& volume, VolumeDigest& digest) = 0;
     virtual bool CreateFolderTree(const std::string& folder) = 0;
     // Opens for appending, creating the file (and its folders) when missing.
     virtual std::unique_ptr<OutputFile> OpenForAppend(const std::string& path) = 0;
@@ -60,7 +64,7 @@ struct ExtractionInputs {
 enum class ExtractionFailure {
     None,
     BadChecksum,  // a volume's checksum failed, or the first volume is missing
-    Damaged,      // a record that does not decode, or a name that leaves the folder
+    Damaged,      // a record that does not decode, a name that leaves the folder, a volume of another package
     WriteFailed,  // a folder or file could not be written
     Cancelled,    // the user cancelled a disk prompt
 };

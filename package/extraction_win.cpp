@@ -13,6 +13,7 @@
 #include "env/file_util_win.h"
 #include "env/trace_win.h"
 #include "package/file_source_win.h"
+#include "package/sha256_win.h"
 #include "ui/message_box_win.h"
 
 namespace rv {
@@ -40,8 +41,15 @@ private:
 bool Win32ExtractionHost::FileExists(const std::string& path) { return rv::FileExists(path); }
 uint64_t Win32ExtractionHost::FileSize(const std::string& path) { return FileSizeOf(path); }
 
+// Nobody may write a volume while it is read: a later volume is checked
+// against its digest first and then read through the same handle.
 std::unique_ptr<ByteSource> Win32ExtractionHost::OpenVolume(const std::string& path) {
-    return std::unique_ptr<ByteSource>(new Win32FileSource(path));
+    return std::unique_ptr<ByteSource>(new Win32FileSource(path, FileSharing::DenyWriting));
+}
+
+bool Win32ExtractionHost::DigestVolume(ByteSource& volume, VolumeDigest& digest) {
+    SystemSha256 sha;
+    return DigestOf(volume, sha, digest, [] { PumpMessages(0); });
 }
 
 bool Win32ExtractionHost::CreateFolderTree(const std::string& folder) { return rv::CreateFolderTree(folder); }

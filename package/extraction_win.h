@@ -26,6 +26,7 @@ public:
     bool FileExists(const std::string& path) override;
     uint64_t FileSize(const std::string& path) override;
     std::unique_ptr<ByteSource> OpenVolume(const std::string& path) override;
+    bool DigestVolume(ByteSource& volume, VolumeDigest& digest) override;
     bool CreateFolderTree(const std::string& folder) override;
     std::unique_ptr<OutputFile> OpenForAppend(const std::string& path) override;
     bool WriteWholeFile(const std::string& path, const std::string& data, uint32_t fileDate) override;

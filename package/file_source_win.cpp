@@ -2,9 +2,10 @@
 
 namespace rv {
 
-Win32FileSource::Win32FileSource(const std::string& path)
-    : file_(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {
+Win32FileSource::Win32FileSource(const std::string& path, FileSharing sharing)
+    : file_(CreateFileA(path.c_str(), GENERIC_READ,
+                        FILE_SHARE_READ | FILE_SHARE_DELETE | (sharing == FileSharing::All ? FILE_SHARE_WRITE : 0),
+                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {
     LARGE_INTEGER size;
     if (file_ && GetFileSizeEx(file_.get(), &size)) size_ = static_cast<uint64_t>(size.QuadPart);
 }

@@ -9,9 +9,13 @@
 
 namespace rv {
 
+// Every kind of sharing lets the stub read a file that others hold open;
+// denying writes keeps the bytes from changing between two reads.
+enum class FileSharing { All, DenyWriting };
+
 class Win32FileSource final : public ByteSource {
 public:
-    explicit Win32FileSource(const std::string& path);
+    explicit Win32FileSource(const std::string& path, FileSharing sharing = FileSharing::All);
     bool IsOpen() const { return static_cast<bool>(file_); }
     uint64_t Size() const override { return size_; }
     size_t ReadAt(uint64_t offset, void* buffer, size_t n) override;

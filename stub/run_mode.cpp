@@ -46,6 +46,13 @@ RunPlan DecideRunPlan(const ModeTests& tests, bool ownWindowExists) {
     return plan;
 }
 
+std::string PackagePath(const RunModeInputs& in) {
+    const std::string named = SwitchValueIn(in.commandTail, "/SpanDiskFName1=");
+    const std::string origin = SwitchValueIn(in.commandTail, "/OriginExe=");
+    const bool restart = in.spannedFlag && EvaluateModeTests(in).spannedSecondLevel;
+    return restart && !named.empty() && !origin.empty() && SameText(named, origin + ".001") ? named : in.ownPath;
+}
+
 std::string SpannedRestartCommand(const std::string& copyPath, const std::string& ownPath,
                                   const std::string& commandTail) {
     return copyPath + " " +

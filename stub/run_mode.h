@@ -47,6 +47,13 @@ struct RunPlan {
 };
 RunPlan DecideRunPlan(const ModeTests& tests, bool ownWindowExists);
 
+// The package file of a setup run: this file, or in the spanned restart the
+// first volume it names. "/SpanDiskFName1=" counts only there (a spanned
+// stub started at the second level) and only when it names the ".001"
+// beside the stub started first ("/OriginExe="); on any other start a signed
+// stub would extract whatever file the command line names.
+std::string PackagePath(const RunModeInputs& in);
+
 // The command line of the spanned restart, started from the "Y_" copy.
 std::string SpannedRestartCommand(const std::string& copyPath, const std::string& ownPath,
                                   const std::string& commandTail);

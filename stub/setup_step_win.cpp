@@ -5,6 +5,7 @@
 #include "env/file_util_win.h"
 #include "net/internet_setup_win.h"
 #include "package/driver_win.h"
+#include "stub/run_mode.h"
 
 namespace rv {
 
@@ -18,8 +19,11 @@ DriverInputs OrdinaryPackage(StubContext& ctx) {
     const TGFileInfo& own = ctx.package;
     DriverInputs in;
     in.destination = ctx.setupFolder.Path();
-    const std::string firstVolume = SwitchValueIn(ctx.commandTail, "/SpanDiskFName1=");
-    in.packagePath = firstVolume.empty() ? ctx.ownPath : firstVolume;
+    RunModeInputs mode;
+    mode.spannedFlag = own.Flag(kFlagSpannedOverDisks);
+    mode.ownPath = ctx.ownPath;
+    mode.commandTail = ctx.commandTail;
+    in.packagePath = PackagePath(mode);
     in.updateProgramName = own.WriteAgent() ? own.UpdateItem(update_item::kProgramName) : std::string();
     in.foreground = !HiddenRun(ctx);
     in.commandTail = ctx.commandTail;

@@ -1,5 +1,6 @@
 // The package as the stub reads it: trailer, leading blocks and their items,
-// checksum, file records with inflation, volume chaining, and the whole
+// checksum (whole and summed while reading), file records with inflation,
+// volume chaining with the next volume's digest, and the whole
 // extraction through a memory host. The input is the first volume; further
 // volumes follow, each after kVolumeSeparator.
 #include <cstddef>
@@ -38,9 +39,16 @@ void ReadOneVolume(const std::string& bytes) {
     for (uint64_t cluster = 256; cluster <= 131072; cluster <<= 1) reader.RequiredSpace(cluster);
     VerifyPackageChecksum(src);
     if (reader.HasPackage()) {
+        // Read as a sealed volume is: summed in the records' pass, which
+        // must give the whole file's sum whatever the records hold.
         DiscardingSink sink;
-        const RecordResult r = ReadVolumeRecords(src, reader, sink);
+        ChecksumAccumulator sum(reader.layout(), reader.trailer().length, ChecksumRule::AnySize);
+        SummingSource summed(src, sum);
+        const RecordResult r = ReadVolumeRecords(summed, reader, sink);
         Require(r.next <= reader.TrailerStart() || r.status != RecordStatus::Ok);
+        Require(summed.Finish());
+        Require(sum.Value() ==
+                ComputePackageChecksum(src, reader.layout(), reader.trailer().length, ChecksumRule::AnySize));
     }
     const std::string agent = AgentImage(src, 3974000000);
     Require(agent.empty() || agent.size() == reader.RecordsStart() + kTrailerSize);

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "builder/sha256.h"
 #include "format/package_reader.h"
 #include "format/records.h"
 #include "format/volumes.h"
@@ -47,6 +48,10 @@ public:
     }
     std::unique_ptr<ByteSource> OpenVolume(const std::string& path) override {
         return std::make_unique<MemorySource>(volumes[path]);
+    }
+    bool DigestVolume(ByteSource& volume, VolumeDigest& digest) override {
+        builder::PortableSha256 sha;
+        return DigestOf(volume, sha, digest, [] {});
     }
     bool CreateFolderTree(const std::string&) override { return true; }
     std::unique_ptr<OutputFile> OpenForAppend(const std::string& path) override {

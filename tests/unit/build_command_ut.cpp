@@ -108,7 +108,7 @@ TEST(Build, BlocksAndFlagsCarryTheProjectSettings) {
     StdFileSource src(s.volumes[0]);
     const PackageReader r(src);
     EXPECT_EQ(r.trailer().flags,
-              kFlagAlwaysShowTempNotice | kFlagShowActivityBar | kFlagDebugTrace | kFlagSpannedOverDisks);
+              kFlagAlwaysShowTempNotice | kFlagShowActivityBar | kFlagDebugTrace | kFlagSpannedOverDisks | kFlagSealed);
     EXPECT_TRUE(r.trailer().internetSetup && r.trailer().confirmDownload);
     EXPECT_TRUE(r.layout().hasRecordedLength);
     EXPECT_EQ(r.UpdateItem(0), "http://upd/");

@@ -37,6 +37,52 @@ TEST(PackageChecksum, SizeLimitBoundary) {
     EXPECT_EQ(ChecksumOf(above), kChecksumDisabled);
 }
 
+TEST(PackageChecksum, SealedRuleHasNoSizeLimit) {
+    const std::string above = test::PatternBytes(52428801, 3);
+    MemorySource src(above);
+    const PackageLayout layout = LocatePackage(src);
+    const uint32_t sealed = ComputePackageChecksum(src, layout, kTrailerSize, ChecksumRule::AnySize);
+    EXPECT_NE(sealed, kChecksumDisabled);
+    std::string flipped = above;
+    flipped[40000000] ^= 1;
+    MemorySource damaged(flipped);
+    EXPECT_NE(ComputePackageChecksum(damaged, layout, kTrailerSize, ChecksumRule::AnySize), sealed);
+}
+
+// Reads a volume front to back in pieces of one size, as extraction does,
+// skipping every other piece: the skipped bytes are summed all the same.
+uint32_t SummedInPieces(const std::string& data, size_t piece) {
+    MemorySource src(data);
+    const PackageLayout layout = LocatePackage(src);
+    ChecksumAccumulator sum(layout, kTrailerSize, ChecksumRule::AnySize);
+    SummingSource summed(src, sum);
+    std::string buffer(piece, '\0');
+    for (uint64_t at = 0, n = 0; at < data.size(); at += piece, ++n)
+        if (n % 2 == 0) summed.ReadAt(at, &buffer[0], piece);
+    EXPECT_TRUE(summed.Finish());
+    return sum.Value();
+}
+
+TEST(PackageChecksum, SummedAsReadEqualsTheWholeFileSum) {
+    const struct {
+        size_t size;
+        bool recordedLength;
+    } volumes[] = {{90, false}, {8192 + 74, false}, {8192 + 75, false}, {20001, false}, {20001, true}, {4096, true}};
+    for (const auto& v : volumes) {
+        std::string data = test::PatternBytes(v.size, 7);
+        if (v.recordedLength) {
+            const std::string image = test::FakeStubImage(1024);
+            data.replace(0, image.size(), image);
+            PutRecordedLength(reinterpret_cast<uint8_t*>(&data[kRecordedLengthOffset]), data.size());
+        }
+        MemorySource src(data);
+        const uint32_t whole = ComputePackageChecksum(src, LocatePackage(src), kTrailerSize, ChecksumRule::AnySize);
+        for (size_t piece : {1, 7, 4096, 70000})
+            EXPECT_EQ(SummedInPieces(data, piece), whole)
+                << v.size << (v.recordedLength ? " recorded" : "") << " by " << piece;
+    }
+}
+
 TEST(PackageChecksum, PassRules) {
     EXPECT_TRUE(ChecksumPasses(77, 77));
     EXPECT_FALSE(ChecksumPasses(77, 78));

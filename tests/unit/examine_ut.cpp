@@ -18,13 +18,17 @@ TEST(Inspect, DamageIsReportedWithTheVolumeName) {
     const std::vector<std::string> volumes = folder.Build("[package]\nvolume_size = 1000000\n").volumes;
     ASSERT_GE(volumes.size(), 3u);
 
-    std::string second = Contents(volumes[1]);
+    const std::string whole = Contents(volumes[1]);
+    std::string second = whole;
     second[second.size() / 2] ^= 0x40;
     WriteWholeFile(volumes[1], second);
     const CliError bad = Failure([&] { ReadContents(volumes[0], Checksums::Require); });
     EXPECT_EQ(bad.code(), kExitDamaged);
-    EXPECT_NE(std::string(bad.what()).find(volumes[1] + ": the package checksum"), std::string::npos) << bad.what();
+    EXPECT_NE(std::string(bad.what()).find(volumes[1] + ": does not match the digest volume 1 holds"),
+              std::string::npos)
+        << bad.what();
 
+    WriteWholeFile(volumes[1], whole);
     fs::remove(volumes[2]);
     const CliError missing = Failure([&] { ReadContents(volumes[0], Checksums::Report); });
     EXPECT_EQ(missing.code(), kExitDamaged);
@@ -60,6 +64,69 @@ TEST(Inspect, ExtractRefusesNamesThatLeaveTheFolder) {
         EXPECT_NE(std::string(e.what()).find("unsafe file name"), std::string::npos) << e.what();
         EXPECT_FALSE(fs::exists(dir.Path("out/evil.txt")));
         EXPECT_FALSE(fs::exists(dir.Path("evil.txt")));
+        // What was written before the refusal goes again.
+        EXPECT_FALSE(fs::exists(dir.Path("out/x")));
+    }
+}
+
+TEST(Inspect, ExtractNeverWritesThroughALinkInTheFolder) {
+    const struct {
+        const char* what;
+        const char* link;    // inside the destination
+        const char* target;  // outside it
+        bool folder;
+    } cases[] = {
+        {"the file itself", "a.txt", "victim.txt", false},
+        {"a folder on the way", "sub", "elsewhere", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempDir dir;
+        PackageSettings s;
+        s.stubImage = test::FakeStubImage(1024);
+        ASSERT_TRUE(
+            test::WritePackage(s, dir.Path("S.exe"), {{"first.txt", "1"}, {"a.txt", "a"}, {"sub\\b.txt", "b"}}));
+        fs::create_directories(dir.Path("out"));
+        if (c.folder)
+            fs::create_directories(dir.Path(c.target));
+        else
+            WriteWholeFile(dir.Path(c.target), "untouched");
+        fs::create_symlink(dir.Path(c.target), dir.Path(std::string("out/") + c.link));
+        const CliError e = Failure([&] { ExtractPackage(dir.Path("S.exe"), dir.Path("out")); });
+        EXPECT_EQ(e.code(), kExitIo);
+        EXPECT_NE(std::string(e.what()).find("symbolic link"), std::string::npos) << e.what();
+        if (c.folder)
+            EXPECT_TRUE(fs::is_empty(dir.Path(c.target)));
+        else
+            EXPECT_EQ(Contents(dir.Path(c.target)), "untouched");
+        EXPECT_FALSE(fs::exists(dir.Path("out/first.txt")));  // removed again
+        EXPECT_TRUE(fs::is_symlink(dir.Path(std::string("out/") + c.link)));
+    }
+}
+
+// Sealed packages are checked at any size; older ones only up to the limit,
+// and verify says which rule it applied.
+TEST(Inspect, VerifyChecksAnySizeOfASealedPackage) {
+    const std::string content = test::PatternBytes(kChecksumSizeLimit + 1000, 6);
+    for (bool sealed : {true, false}) {
+        SCOPED_TRACE(sealed ? "sealed" : "older");
+        test::TempDir dir;
+        PackageSettings s;
+        s.stubImage = test::FakeStubImage(1024);
+        s.level = 0;
+        s.sealed = sealed;
+        ASSERT_TRUE(test::WritePackage(s, dir.Path("S.exe"), {{"big.bin", content}}));
+        const PackageContents whole = ReadContents(dir.Path("S.exe"), Checksums::Require);
+        EXPECT_EQ(whole.volumes[0].rule, sealed ? ChecksumRule::AnySize : ChecksumRule::SizeLimit);
+        EXPECT_EQ(whole.volumes[0].checksumTested, sealed);
+        {
+            StdFile f(dir.Path("S.exe"), "r+b");
+            ASSERT_TRUE(f.Seek(30000000) && f.Write("\xFF\x00", 2) && f.Close());
+        }
+        if (sealed)
+            EXPECT_EQ(Failure([&] { ReadContents(dir.Path("S.exe"), Checksums::Require); }).code(), kExitDamaged);
+        else
+            EXPECT_NO_THROW(ReadContents(dir.Path("S.exe"), Checksums::Require));
     }
 }
 

@@ -3,6 +3,7 @@
 #include <map>
 #include <vector>
 
+#include "builder/sha256.h"
 #include "format/bytes.h"
 #include "format/package_reader.h"
 #include "format/records.h"
@@ -24,13 +25,20 @@ public:
     bool answer = true;
     std::string failWritesTo;  // names containing this cannot be written
     std::function<void(int)> onAsk;
+    bool noSha256 = false;   // a system without SHA-256
+    uint64_t bytesRead = 0;  // from every volume
 
     bool FileExists(const std::string& path) override {
         return written.count(path) != 0 || StdFileSource(path).IsOpen();
     }
     uint64_t FileSize(const std::string& path) override { return written.count(path) ? written[path].size() : 0; }
     std::unique_ptr<ByteSource> OpenVolume(const std::string& path) override {
-        return std::make_unique<StdFileSource>(path);
+        return std::make_unique<CountingSource>(path, bytesRead);
+    }
+    bool DigestVolume(ByteSource& volume, VolumeDigest& digest) override {
+        if (noSha256) return false;
+        builder::PortableSha256 sha;
+        return DigestOf(volume, sha, digest, [] {});
     }
     bool CreateFolderTree(const std::string&) override { return true; }
     std::unique_ptr<OutputFile> OpenForAppend(const std::string& path) override {
@@ -63,6 +71,21 @@ public:
     uint64_t TickMs() override { return 0; }
 
 private:
+    class CountingSource final : public ByteSource {
+    public:
+        CountingSource(const std::string& path, uint64_t& count) : file_(path), count_(count) {}
+        uint64_t Size() const override { return file_.Size(); }
+        size_t ReadAt(uint64_t offset, void* buffer, size_t n) override {
+            const size_t got = file_.ReadAt(offset, buffer, n);
+            count_ += got;
+            return got;
+        }
+
+    private:
+        StdFileSource file_;
+        uint64_t& count_;
+    };
+
     class MemoryFile final : public OutputFile {
     public:
         MemoryFile(FakeHost& host, std::string path) : host_(host), path_(std::move(path)) { host_.written[path_]; }
@@ -86,15 +109,25 @@ struct Entry {
     std::string content;
 };
 
+struct Sealing {
+    bool sealed = true;
+    Sha256* volumeDigest = nullptr;
+    int level = 9;
+    const char* name = "Setup.exe";
+};
+
 std::string Build(const test::TempDir& dir, const std::vector<Entry>& records, uint64_t volumeSize = 0,
-                  bool recordLength = false) {
+                  bool recordLength = false, const Sealing& sealing = Sealing()) {
     PackageSettings s;
+    s.sealed = sealing.sealed;
+    s.volumeDigest = sealing.volumeDigest;
+    s.level = sealing.level;
     s.stubImage = test::FakeStubImage(4096);
     s.updateBlock = "|a|P.info|Agent.exe||0|";
     s.volumeSize = volumeSize;
     s.recordLength = recordLength;
     s.timeStamp = 5000;
-    const std::string path = dir.Path("Setup.exe");
+    const std::string path = dir.Path(sealing.name);
     PackageWriter w(s, path);
     for (const Entry& e : records) {
         w.BeginFile(e.content.size());
@@ -194,6 +227,86 @@ TEST(Extraction, AVolumeThatIsNotTheNextDiskIsRefused) {
         const ExtractionResult r = ExtractPackage({package, "D", "", false}, host);
         EXPECT_EQ(r.failure, ExtractionFailure::Damaged) << c.what;
         EXPECT_NE(r.damage.find(c.damage), std::string::npos) << c.what << ": " << r.damage;
+    }
+}
+
+// A later volume of a chained package must be the file the volume before it
+// names; number and time stamp, which anyone can copy, are not enough.
+TEST(Extraction, ChainedVolumesAreCheckedBeforeUse) {
+    builder::PortableSha256 sha;
+    const std::vector<Entry> records = {{MakeSetupRecordHeader("setup.exe", "", 0), "p"},
+                                        {MakeRecordHeader("big.bin", 0), test::PatternBytes(30000, 3)}};
+    const std::vector<Entry> others = {{MakeSetupRecordHeader("setup.exe", "", 0), "p"},
+                                       {MakeRecordHeader("big.bin", 0), test::PatternBytes(30000, 4)}};
+    const struct {
+        const char* what;
+        bool chained;
+        bool swap;
+        bool noSha256;
+        ExtractionFailure failure;
+        const char* damage;
+    } cases[] = {
+        {"chained, whole", true, false, false, ExtractionFailure::None, ""},
+        {"chained, disk 2 of another package with the same stamp", true, true, false, ExtractionFailure::Damaged,
+         "is not disk 2 of this package"},
+        {"chained, a system without SHA-256", true, false, true, ExtractionFailure::Damaged, "cannot be checked"},
+        {"older package: number and stamp only", false, true, false, ExtractionFailure::None, ""},
+    };
+    for (const auto& c : cases) {
+        test::TempDir dir;
+        const Sealing sealing{true, c.chained ? &sha : nullptr, 9, "Setup.exe"};
+        const std::string package = Build(dir, records, 12000, false, sealing);
+        const std::string other = Build(dir, others, 12000, false, {true, sealing.volumeDigest, 9, "Other.exe"});
+        ASSERT_GE(test::ReadPackage(package).volumes, 3);
+        std::string swapped;
+        if (c.swap) {
+            ASSERT_TRUE(ReadWholeFile(VolumeName(other, 2), swapped));
+            ASSERT_TRUE(WriteWholeFile(VolumeName(package, 2), swapped));
+        }
+        FakeHost host;
+        host.noSha256 = c.noSha256;
+        const ExtractionResult r = ExtractPackage({package, "D", "", false}, host);
+        EXPECT_EQ(r.failure, c.failure) << c.what;
+        EXPECT_NE(r.damage.find(c.damage), std::string::npos) << c.what << ": " << r.damage;
+        if (c.failure != ExtractionFailure::None) {
+            EXPECT_NE(host.written["D\\big.bin"].size(), 30000u) << c.what;
+        }
+    }
+}
+
+// A sealed volume is summed while its records are read, so it is read once;
+// an older one is tested first and read again.
+TEST(Extraction, SealedVolumesAreSummedInTheExtractionPass) {
+    const struct {
+        const char* what;
+        bool sealed;
+        bool damage;
+        ExtractionFailure failure;
+        double readsPerByte;
+    } cases[] = {
+        {"sealed, whole", true, false, ExtractionFailure::None, 1},
+        {"sealed, a stored byte flipped", true, true, ExtractionFailure::BadChecksum, 1},
+        {"older, whole", false, false, ExtractionFailure::None, 2},
+        {"older, a stored byte flipped", false, true, ExtractionFailure::BadChecksum, 1},
+    };
+    for (const auto& c : cases) {
+        test::TempDir dir;
+        const std::string content = test::PatternBytes(200000, 5);
+        const std::string package =
+            Build(dir, {{MakeSetupRecordHeader("setup.exe", "", 0), "p"}, {MakeRecordHeader("data.bin", 0), content}},
+                  0, false, {c.sealed, nullptr, 0, "Setup.exe"});
+        std::string bytes;
+        ASSERT_TRUE(ReadWholeFile(package, bytes));
+        if (c.damage) {
+            bytes[bytes.size() - 50000] ^= 0x10;
+            ASSERT_TRUE(WriteWholeFile(package, bytes));
+        }
+        FakeHost host;
+        const ExtractionResult r = ExtractPackage({package, "D", "", false}, host);
+        EXPECT_EQ(r.failure, c.failure) << c.what;
+        EXPECT_EQ(r.checksumPassed, c.failure == ExtractionFailure::None) << c.what;
+        const double perByte = static_cast<double>(host.bytesRead) / static_cast<double>(bytes.size());
+        EXPECT_NEAR(perByte, c.readsPerByte, 0.05) << c.what;
     }
 }
 

@@ -62,6 +62,41 @@ TEST(RunModes, WindowClassNames) {
     EXPECT_EQ(AgentCopyClassName("Upd.exe"), ".AutoUpdate.X_Upd");
 }
 
+// "/SpanDiskFName1=" names the package only in the spanned restart, and
+// only as the ".001" beside the stub started first.
+TEST(RunModes, PackagePathFromTheSpannedRestartOnly) {
+    const char* restart = "/SpanCdLvl=2 /SpanDiskFName1=\"E:\\Setup.exe.001\" /OriginExe=\"E:\\Setup.exe\"";
+    const struct {
+        const char* what;
+        RunModeInputs in;
+        const char* package;
+    } cases[] = {
+        {"the restart", Inputs(false, "Y_Setup.exe", "", true, restart), "E:\\Setup.exe.001"},
+        {"the restart, other case",
+         Inputs(false, "Y_Setup.exe", "", true,
+                "/SpanCdLvl=2 /SpanDiskFName1=\"e:\\SETUP.exe.001\" /OriginExe=\"E:\\Setup.exe\""),
+         "e:\\SETUP.exe.001"},
+        {"a plain start naming a file", Inputs(false, "Setup.exe", "", false, "/SpanDiskFName1=\"C:\\evil.exe\""),
+         "C:\\App\\Setup.exe"},
+        {"a plain stub given the whole restart line", Inputs(false, "Setup.exe", "", false, restart),
+         "C:\\App\\Setup.exe"},
+        {"spanned, first level",
+         Inputs(false, "Setup.exe", "", true, "/SpanDiskFName1=\"E:\\Setup.exe.001\" /OriginExe=\"E:\\Setup.exe\""),
+         "C:\\App\\Setup.exe"},
+        {"the restart naming another file",
+         Inputs(false, "Y_Setup.exe", "", true,
+                "/SpanCdLvl=2 /SpanDiskFName1=\"C:\\evil.001\" /OriginExe=\"E:\\Setup.exe\""),
+         "C:\\App\\Y_Setup.exe"},
+        {"the restart without an origin",
+         Inputs(false, "Y_Setup.exe", "", true, "/SpanCdLvl=2 /SpanDiskFName1=\"E:\\Setup.exe.001\""),
+         "C:\\App\\Y_Setup.exe"},
+        {"the restart with an empty value",
+         Inputs(false, "Y_Setup.exe", "", true, "/SpanCdLvl=2 /SpanDiskFName1= /OriginExe=\"E:\\S.exe\""),
+         "C:\\App\\Y_Setup.exe"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(PackagePath(c.in), c.package) << c.what;
+}
+
 TEST(RunModes, SpannedRestartAndAgentCopyArguments) {
     EXPECT_EQ(SpannedRestartCommand("C:\\T\\SETUP_1\\Y_Setup.exe", "E:\\Setup.exe", " /x=1 "),
               "C:\\T\\SETUP_1\\Y_Setup.exe /x=1  /SpanCdLvl=2 /SpanDiskFName1=\"E:\\Setup.exe.001\" "

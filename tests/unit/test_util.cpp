@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "builder/sha256.h"
 #include "format/bytes.h"
 #include "format/package_reader.h"
 #include "format/records.h"
@@ -104,6 +105,8 @@ std::vector<std::string> WriteVolumes(const PackageKind& kind, PackageSettings s
     settings.recordLength = kind.recordLength;
     settings.volumeSize = kind.volumeSize;
     settings.hasInternetBlock = settings.internetSetup = kind.internet;
+    builder::PortableSha256 sha;
+    settings.volumeDigest = &sha;
     PackageWriter writer(settings, path);
     for (const auto& [header, content] : records) {
         writer.BeginFile(content.size());
