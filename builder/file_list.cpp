@@ -31,9 +31,8 @@ SourceFile Describe(const fs::path& folder, const fs::directory_entry& entry,
         throw CliError(kExitInput, f.path + ": a backslash in a name would read as a folder separator");
 #endif
     f.storedName = StoredName(relative);
-    if (!IsSafeRelativeName(f.storedName))
-        throw CliError(kExitInput,
-                       f.path + ": the name cannot be stored in a package (reserved characters or too long)");
+    const std::string unsafe = UnsafeNameReason(f.storedName);
+    if (!unsafe.empty()) throw CliError(kExitInput, f.path + ": the name cannot be stored in a package: " + unsafe);
     std::error_code ec;
     f.size = entry.file_size(ec);
     if (ec) throw CliError(kExitInput, f.path + ": " + ec.message());

@@ -16,9 +16,10 @@ uint64_t WriteChunkSize(uint64_t total);
 
 // The clean-up batch file: it loops until the program's file can be
 // deleted (that is, the program has ended), optionally removes the folder,
-// and deletes itself. `quote` is a double quote, or empty for short names.
+// and deletes itself. Every path is quoted, and "%" is doubled: the command
+// processor would expand "%NAME%" in a path.
 std::string SelfDeleteBatchText(const std::string& batch, const std::string& exe, const std::string& folder,
-                                const std::string& quote, bool removeFolder);
+                                bool removeFolder);
 
 // True when a downloaded body is an HTML error page rather than a file.
 bool IsErrorPage(const std::string& body);

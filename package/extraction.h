@@ -27,8 +27,9 @@ public:
     virtual uint64_t FileSize(const std::string& path) = 0;
     virtual std::unique_ptr<ByteSource> OpenVolume(const std::string& path) = 0;
     virtual bool CreateFolderTree(const std::string& folder) = 0;
-    // Opens for appending, creating the file (and its folders) when missing.
-    virtual std::unique_ptr<OutputFile> OpenForAppend(const std::string& path) = 0;
+    // Creates the file (and its folders), emptying one that exists, or with
+    // `append` opens it at its end.
+    virtual std::unique_ptr<OutputFile> OpenOutput(const std::string& path, bool append) = 0;
     virtual bool WriteWholeFile(const std::string& path, const std::string& data, uint32_t fileDate) = 0;
     virtual uint32_t FileDate(const std::string& path) = 0;
     virtual int64_t NowSeconds1899() = 0;
@@ -48,6 +49,8 @@ public:
     virtual int64_t FreeBytes(const std::string& path) = 0;  // -1 when unknown
     virtual void Trace(const std::string& line) = 0;
     virtual uint64_t TickMs() = 0;
+    // True once the user closed the window: the run stops between pieces.
+    virtual bool StopRequested() { return false; }
 };
 
 struct ExtractionInputs {
@@ -63,10 +66,12 @@ enum class ExtractionFailure {
     Damaged,      // a record that does not decode, or a name that leaves the folder
     WriteFailed,  // a folder or file could not be written
     Cancelled,    // the user cancelled a disk prompt
+    Stopped,      // the user closed the window
 };
 
 struct ExtractionResult {
-    std::string setupCommand;  // the marked setup program's header text
+    std::string setupName;        // the marked record's stored name, checked; empty: none
+    std::string setupParameters;  // what follows its "*"
     bool checksumPassed = false;
     ExtractionFailure failure = ExtractionFailure::None;
     std::string damage;  // what was wrong, for the damaged case

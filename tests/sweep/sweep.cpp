@@ -132,9 +132,7 @@ Run Extract(const Volumes& volumes) {
     return run;
 }
 
-bool WouldRunSetup(const ExtractionResult& r) {
-    return r.failure == ExtractionFailure::None && !r.setupCommand.empty();
-}
+bool WouldRunSetup(const ExtractionResult& r) { return r.failure == ExtractionFailure::None && !r.setupName.empty(); }
 
 // The files of a run without the update agent, which a flipped trailer byte
 // may ask for beside the setup's files.

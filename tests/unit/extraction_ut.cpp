@@ -33,8 +33,9 @@ public:
         return std::make_unique<StdFileSource>(path);
     }
     bool CreateFolderTree(const std::string&) override { return true; }
-    std::unique_ptr<OutputFile> OpenForAppend(const std::string& path) override {
+    std::unique_ptr<OutputFile> OpenOutput(const std::string& path, bool append) override {
         if (!failWritesTo.empty() && path.find(failWritesTo) != std::string::npos) return nullptr;
+        if (!append) written[path].clear();
         return std::make_unique<MemoryFile>(*this, path);
     }
     bool WriteWholeFile(const std::string& path, const std::string& data, uint32_t date) override {
@@ -114,7 +115,8 @@ TEST(Extraction, FilesTimesSetupCommandAndProgress) {
     const ExtractionResult r = ExtractPackage({package, "DEST", "", false}, host);
     EXPECT_EQ(r.failure, ExtractionFailure::None);
     EXPECT_TRUE(r.checksumPassed);
-    EXPECT_EQ(r.setupCommand, "setup.exe*/S");
+    EXPECT_EQ(r.setupName, "setup.exe");
+    EXPECT_EQ(r.setupParameters, "/S");
     EXPECT_EQ(host.written["DEST\\setup.exe"], "program");
     EXPECT_EQ(host.written["DEST\\data\\a.txt"], std::string(100000, 'a') + "+more");
     EXPECT_EQ(host.written["DEST\\data\\sub\\b.txt"], "b");
@@ -162,7 +164,7 @@ TEST(Extraction, VolumesPromptsAndCancel) {
     cancelling.answer = false;
     r = ExtractPackage({package, "D", "", true}, cancelling);
     EXPECT_EQ(r.failure, ExtractionFailure::Cancelled);
-    EXPECT_EQ(r.setupCommand, "");
+    EXPECT_EQ(r.setupName, "");
 }
 
 TEST(Extraction, AVolumeThatIsNotTheNextDiskIsRefused) {
