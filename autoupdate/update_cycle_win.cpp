@@ -4,6 +4,7 @@
 #include "autoupdate/update_cycle.h"
 #include "base/clock.h"
 #include "base/clock_win.h"
+#include "base/command_line.h"
 #include "base/numbers.h"
 #include "base/paths.h"
 #include "base/scrambler.h"
@@ -143,7 +144,7 @@ CycleEvent AgentShell::Perform(const CycleAction& action) {
         }
         case CycleActionKind::EndProgram: EndProgram(action); break;
         case CycleActionKind::RunSetup: return RunSetup(action);
-        case CycleActionKind::StartProgram: StartProgram(action.path, SW_SHOWNORMAL); break;
+        case CycleActionKind::StartProgram: StartProgram(ProgramStartOf(action.path), SW_SHOWNORMAL); break;
         case CycleActionKind::ReadInformFile: {
             CycleEvent read = EventOf(CycleEventKind::InformRead);
             read.text = ReadInformText(action.path);
@@ -160,7 +161,7 @@ CycleEvent AgentShell::Perform(const CycleAction& action) {
             return connection;
         }
         case CycleActionKind::RestartAgent:
-            StartProgram(action.path, SW_HIDE);
+            StartProgram(ProgramStartOf(action.path), SW_HIDE);
             WaitPumping(1000, 0);
             break;
         case CycleActionKind::CloseWindow: PostMessageA(display_.Window(), WM_DESTROY, 0, 0); break;

@@ -15,4 +15,11 @@ ProgramStart ProgramStartFor(const std::string& program, const std::string& argu
     return ProgramStart{program, QuotedPath(program) + (tail.empty() ? "" : " " + tail)};
 }
 
+ProgramStart ProgramStartOf(const std::string& commandLine) {
+    const size_t close = commandLine.find('"', 1);
+    if (commandLine.empty() || commandLine[0] != '"' || close == std::string::npos)
+        return ProgramStart{"", commandLine};
+    return ProgramStart{commandLine.substr(1, close - 1), commandLine};
+}
+
 }  // namespace rv

@@ -18,5 +18,8 @@ struct ProgramStart {
 };
 // Leading and trailing blanks of the arguments are dropped.
 ProgramStart ProgramStartFor(const std::string& program, const std::string& arguments);
+// A command line that begins with a quoted program, as ProgramStartFor
+// writes it; the application is empty when the line does not begin so.
+ProgramStart ProgramStartOf(const std::string& commandLine);
 
 }  // namespace rv

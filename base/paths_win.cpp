@@ -4,8 +4,10 @@ namespace rv {
 
 namespace {
 
+// A folder the system gives in up to MAX_PATH characters and its NUL; a
+// longer one comes back empty, which callers must treat as unknown.
 std::string Folder(UINT (*get)(char*, UINT), bool withBackslash) {
-    char buffer[256];
+    char buffer[MAX_PATH + 1];
     const UINT n = get(buffer, sizeof buffer);
     return WithBackslash(n > 0 && n < sizeof buffer ? std::string(buffer, n) : std::string(), withBackslash);
 }

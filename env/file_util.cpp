@@ -31,6 +31,8 @@ std::string SelfDeleteBatchText(const std::string& batch, const std::string& exe
     return text;
 }
 
+std::string SelfDeleteArguments(const std::string& batch) { return "/d /c \"" + QuotedPath(batch) + "\""; }
+
 namespace {
 // Positions of the markers in order, each after the previous one.
 bool InOrder(const std::string& body, std::initializer_list<const char*> markers) {

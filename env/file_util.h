@@ -21,6 +21,11 @@ uint64_t WriteChunkSize(uint64_t total);
 std::string SelfDeleteBatchText(const std::string& batch, const std::string& exe, const std::string& folder,
                                 bool removeFolder);
 
+// The command processor's arguments that run the batch file: no AutoRun
+// commands, and the path quoted inside a second pair of quotes, which the
+// processor strips whatever the path holds.
+std::string SelfDeleteArguments(const std::string& batch);
+
 // True when a downloaded body is an HTML error page rather than a file.
 bool IsErrorPage(const std::string& body);
 // The user's message for an error page body, or the fallback.

@@ -32,6 +32,11 @@ DriverInputs OrdinaryPackage(StubContext& ctx) {
 DriverResult InternetPackage(StubContext& ctx, StatusDisplay& display) {
     const TGFileInfo& own = ctx.package;
     const std::string folder = ctx.setupFolder.Path();
+    if (folder.empty()) {
+        DriverResult none;
+        none.outcome = SetupOutcome::ExtractionFailed;
+        return none;
+    }
     const std::string agentName = own.WriteAgent() ? own.UpdateItem(update_item::kProgramName) : std::string();
     if (!agentName.empty()) {
         CreateFolderTree(folder);

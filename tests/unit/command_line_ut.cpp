@@ -20,7 +20,11 @@ TEST(CommandLine, ProgramsAreQuotedAndNamedApart) {
         const ProgramStart start = ProgramStartFor(c.program, c.arguments);
         EXPECT_EQ(start.application, c.program);
         EXPECT_EQ(start.commandLine, c.line) << c.program;
+        EXPECT_EQ(ProgramStartOf(start.commandLine).application, c.program);
     }
+    // A line without a quoted program names no application: nothing starts.
+    EXPECT_EQ(ProgramStartOf("C:\\Program Files\\x.exe /S").application, "");
+    EXPECT_EQ(ProgramStartOf("\"C:\\x.exe").application, "");
 }
 
 TEST(CommandLine, QuotedPathsKeepTheirClosingQuote) {

@@ -36,6 +36,8 @@ TEST(FileUtil, SelfDeleteBatch) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(SelfDeleteBatchText(c.batch, c.exe, c.folder, c.removeFolder), c.text) << c.exe;
+    EXPECT_EQ(SelfDeleteArguments("C:\\Users\\A (x)\\Temp\\~rv1.bat"),
+              "/d /c \"\"C:\\Users\\A (x)\\Temp\\~rv1.bat\"\"");
 }
 
 TEST(FileUtil, ErrorPages) {
