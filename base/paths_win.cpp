@@ -9,7 +9,8 @@ namespace {
 std::string Folder(UINT (*get)(char*, UINT), bool withBackslash) {
     char buffer[MAX_PATH + 1];
     const UINT n = get(buffer, sizeof buffer);
-    return WithBackslash(n > 0 && n < sizeof buffer ? std::string(buffer, n) : std::string(), withBackslash);
+    if (n == 0 || n >= sizeof buffer) return std::string();
+    return WithBackslash(std::string(buffer, n), withBackslash);
 }
 
 UINT GetTempFolder(char* buffer, UINT size) { return GetTempPathA(size, buffer); }
