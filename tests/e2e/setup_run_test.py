@@ -200,9 +200,9 @@ class SetupRuns(StubTestCase):
                  ("escaping.exe", checksum_off(escaping), "leaves the folder"),
                  ("broken_stream.exe", checksum_off(bytes(broken)), "data error"),
                  ("stray_marker.exe", checksum_off(stray), "setup marker outside"),
-                 ("con.exe", renamed(b"dataaaa\\CON.txt"), "CON.txt"),
-                 ("nul.exe", renamed(b"data\\readme\\NUL"), "NUL"),
-                 ("dot.exe", renamed(b"data\\setup.exe."), "setup.exe.")]
+                 ("device_con.exe", renamed(b"dataaaa\\CON.txt"), "CON.txt"),
+                 ("device_nul.exe", renamed(b"data\\readme\\NUL"), "NUL"),
+                 ("trailing_dot.exe", renamed(b"data\\setup.exe."), "setup.exe.")]
         for name, data, text in cases:
             with self.subTest(name=name):
                 path = variant(name, data)
