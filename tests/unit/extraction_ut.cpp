@@ -24,6 +24,7 @@ public:
     bool answer = true;
     std::string failWritesTo;  // names containing this cannot be written
     std::function<void(int)> onAsk;
+    bool stop = false;  // the window was closed
 
     bool FileExists(const std::string& path) override {
         return written.count(path) != 0 || StdFileSource(path).IsOpen();
@@ -62,6 +63,7 @@ public:
     int64_t FreeBytes(const std::string&) override { return 1000000000; }
     void Trace(const std::string&) override {}
     uint64_t TickMs() override { return 0; }
+    bool StopRequested() override { return stop; }
 
 private:
     class MemoryFile final : public OutputFile {
@@ -85,6 +87,7 @@ private:
 struct Entry {
     std::string header;
     std::string content;
+    int64_t declared = -1;  // the size the package states for the file; -1: the content's
 };
 
 std::string Build(const test::TempDir& dir, const std::vector<Entry>& records, uint64_t volumeSize = 0,
@@ -98,7 +101,7 @@ std::string Build(const test::TempDir& dir, const std::vector<Entry>& records, u
     const std::string path = dir.Path("Setup.exe");
     PackageWriter w(s, path);
     for (const Entry& e : records) {
-        w.BeginFile(e.content.size());
+        w.BeginFile(e.declared >= 0 ? static_cast<uint64_t>(e.declared) : e.content.size());
         EXPECT_TRUE(w.AddRecord(e.header, e.content));
     }
     EXPECT_TRUE(w.Finish()) << w.error();
@@ -232,6 +235,68 @@ TEST(Extraction, DamageAndWriteFailures) {
         EXPECT_EQ(host.errors[0].rfind("D\\locked1.txt<P><P>Unable to save Extracted File!<P><P>denied<P>", 0), 0u);
         EXPECT_EQ(host.written["D\\setup.exe"], "s");
     }
+}
+
+// What never ends in a setup run: a marker outside a name, files larger
+// than the package states (its largest required-space entry: each file
+// rounded up to 64 KB, here 2 x 65536 for the two files), a closed window.
+TEST(Extraction, NoSetupFromAHeaderOrSizeThatIsWrong) {
+    const Entry setup{MakeSetupRecordHeader("setup.exe", "/S", 0), "s"};
+    const struct {
+        const char* what;
+        std::vector<Entry> records;
+        bool stop;
+        ExtractionFailure failure;
+        const char* damage;
+    } cases[] = {
+        {"marker outside the name", {setup, {"|a.txt|0|x*|", "a"}}, false, ExtractionFailure::Damaged, "marker"},
+        {"a device name",
+         {setup, {MakeRecordHeader("sub\\NUL.txt", 0), "a"}},
+         false,
+         ExtractionFailure::Damaged,
+         "NUL.txt"},
+        {"exactly the stated space",
+         {setup, {MakeRecordHeader("a.bin", 0), std::string(131071, 'a'), 65536}},
+         false,
+         ExtractionFailure::None,
+         ""},
+        {"one byte beyond it",
+         {setup, {MakeRecordHeader("a.bin", 0), std::string(131072, 'a'), 65536}},
+         false,
+         ExtractionFailure::Damaged,
+         "grow beyond"},
+        {"far beyond it, compressed",
+         {setup, {MakeRecordHeader("a.bin", 0), std::string(3000000, 'a'), 10}},
+         false,
+         ExtractionFailure::Damaged,
+         "grow beyond"},
+        {"the window closed", {setup, {MakeRecordHeader("a.txt", 0), "a"}}, true, ExtractionFailure::Stopped, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempDir dir;
+        const std::string p = Build(dir, c.records);
+        FakeHost host;
+        host.stop = c.stop;
+        const ExtractionResult r = ExtractPackage({p, "D", "", false}, host);
+        EXPECT_EQ(r.failure, c.failure);
+        EXPECT_NE(r.damage.find(c.damage), std::string::npos) << r.damage;
+        EXPECT_EQ(r.setupName.empty(), c.failure != ExtractionFailure::None);
+        EXPECT_LE(host.written["D\\a.bin"].size(), 131071u);
+    }
+}
+
+TEST(Extraction, TheFirstRecordOfANameMakesTheFileAfresh) {
+    test::TempDir dir;
+    const std::string p =
+        Build(dir, {{MakeRecordHeader("a.txt", 0), "one"}, {MakeRecordHeader("A.TXT", 0), "+two"}}, 0);
+    FakeHost host;
+    host.written["D\\a.txt"] = "planted";
+    const ExtractionResult r = ExtractPackage({p, "D", "", false}, host);
+    EXPECT_EQ(r.failure, ExtractionFailure::None);
+    EXPECT_EQ(host.written["D\\a.txt"], "one");
+    EXPECT_EQ(host.written["D\\A.TXT"], "+two");  // one file on Windows: opened to append
+    EXPECT_EQ(host.progress, (std::vector<std::string>{"reset 0", "reset 2", "step"}));
 }
 
 TEST(Extraction, FreshAgentBesideTheFiles) {
