@@ -126,10 +126,11 @@ private:
 // The clean-up batch file under a name nobody could have prepared: made
 // new in temp, so that a planted file or link is never written through.
 std::string NewBatchFile(const std::string& exe, const std::string& folder, bool removeFolder) {
+    const std::string temp = TempDir(true);
     for (int attempt = 0; attempt < 8; ++attempt) {
         const std::string random = SystemRandomHex(8);
-        if (random.empty()) return std::string();
-        const std::string path = TempDir(true) + "~rv" + random + ".bat";
+        if (random.empty() || temp.empty()) return std::string();
+        const std::string path = temp + "~rv" + random + ".bat";
         KernelHandle file(
             CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) {

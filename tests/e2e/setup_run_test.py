@@ -226,10 +226,12 @@ class SetupRuns(StubTestCase):
 
         def restore():
             for name, listing in saved.items():
-                value = re.search(r"REG_EXPAND_SZ\s+(.*)", listing)
+                value = re.search(r"(REG_\w*SZ)\s+(.*)", listing)
                 if value:
-                    self.prefix.run("reg", "add", key, "/v", name, "/t", "REG_EXPAND_SZ", "/d",
-                                    value.group(1).strip(), "/f")
+                    self.prefix.run("reg", "add", key, "/v", name, "/t", value.group(1), "/d",
+                                    value.group(2).strip(), "/f")
+                else:
+                    self.prefix.run("reg", "delete", key, "/v", name, "/f")
         return restore
 
     def test_a_prepared_setup_folder_is_never_used(self):
@@ -323,11 +325,8 @@ class SetupRuns(StubTestCase):
         small = tempfile.mkdtemp(dir=self.prefix.root)
         if subprocess.run(["mount", "-t", "tmpfs", "-o", "size=4m", "tmpfs", small], capture_output=True).returncode:
             self.skipTest("a small file system for the temp folder cannot be mounted here")
-        key = "HKCU\\Environment"
-        saved = {name: self.prefix.run("reg", "query", key, "/v", name).stdout for name in ("TEMP", "TMP")}
+        restore = self.temp_in(win_path(small))
         try:
-            for name in saved:
-                self.prefix.run("reg", "add", key, "/v", name, "/d", win_path(small), "/f")
             setup = build_package(self.work, project(), {"setup.exe": read_bytes(TEST_SETUP),
                                                          "zeros.bin": bytes(6000000)})
             self.assertEqual(self.run_setup(setup).returncode, 0)
@@ -337,11 +336,7 @@ class SetupRuns(StubTestCase):
                              glob.glob(os.path.join(drive_c, "TEMP", "TEMP_*")), [], "the folder was not removed")
             self.assertEqual(os.listdir(small), [])
         finally:
-            for name, listing in saved.items():
-                value = re.search(r"REG_EXPAND_SZ\s+(.*)", listing)
-                if value:
-                    self.prefix.run("reg", "add", key, "/v", name, "/t", "REG_EXPAND_SZ", "/d",
-                                    value.group(1).strip(), "/f")
+            restore()
             subprocess.run(["umount", small], check=False)
 
     def test_notice_before_extracting_can_be_declined(self):
