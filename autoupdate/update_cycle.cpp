@@ -1,5 +1,7 @@
 #include "autoupdate/update_cycle.h"
 
+#include "base/command_line.h"
+
 #include <climits>
 
 #include <utility>
@@ -155,7 +157,7 @@ InformFile SplitInformFile(const std::string& text) {
 
 std::string AgentRestartCommand(const std::string& agentFolder, const std::string& updateProgramName,
                                 const TransientOverrides& overrides) {
-    return agentFolder + updateProgramName + " /_ZZ=99 /WAIT=10 /TRANSIENT=" + OverridesText(overrides);
+    return QuotedPath(agentFolder + updateProgramName) + " /_ZZ=99 /WAIT=10 /TRANSIENT=" + OverridesText(overrides);
 }
 
 // --- The machine -----------------------------------------------------------

@@ -4,6 +4,7 @@
 #include "autoupdate/update_cycle.h"
 #include "base/clock.h"
 #include "base/clock_win.h"
+#include "base/command_line.h"
 #include "base/numbers.h"
 #include "base/paths.h"
 #include "base/scrambler.h"
@@ -143,7 +144,7 @@ CycleEvent AgentShell::Perform(const CycleAction& action) {
         }
         case CycleActionKind::EndProgram: EndProgram(action); break;
         case CycleActionKind::RunSetup: return RunSetup(action);
-        case CycleActionKind::StartProgram: StartProgram(action.path, SW_SHOWNORMAL); break;
+        case CycleActionKind::StartProgram: StartProgram(ProgramStartOf(action.path), SW_SHOWNORMAL); break;
         case CycleActionKind::ReadInformFile: {
             CycleEvent read = EventOf(CycleEventKind::InformRead);
             read.text = ReadInformText(action.path);
@@ -160,7 +161,7 @@ CycleEvent AgentShell::Perform(const CycleAction& action) {
             return connection;
         }
         case CycleActionKind::RestartAgent:
-            StartProgram(action.path, SW_HIDE);
+            StartProgram(ProgramStartOf(action.path), SW_HIDE);
             WaitPumping(1000, 0);
             break;
         case CycleActionKind::CloseWindow: PostMessageA(display_.Window(), WM_DESTROY, 0, 0); break;
@@ -260,8 +261,12 @@ void AgentShell::EndProgram(const CycleAction& action) {
 
 CycleEvent AgentShell::RunSetup(const CycleAction& action) {
     ctx_.downloadCancel = false;
-    const DriverInputs in{ctx_.setupFolder.Path(), action.path, ctx_.package.UpdateItem(update_item::kProgramName),
-                          action.showProgress, "/OriginalInfoFile=\"" + files_.info.path() + "\""};
+    const DriverInputs in{ctx_.setupFolder.Path(),
+                          action.path,
+                          ctx_.package.UpdateItem(update_item::kProgramName),
+                          action.showProgress,
+                          "/OriginalInfoFile=\"" + files_.info.path() + "\"",
+                          ""};
     CycleEvent finished = EventOf(CycleEventKind::SetupFinished);
     finished.completed = RunExtractionDriver(ctx_, display_, in).completed;
     ctx_.setupFolder.Remove();

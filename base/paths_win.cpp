@@ -4,10 +4,13 @@ namespace rv {
 
 namespace {
 
+// A folder the system gives in up to MAX_PATH characters and its NUL; a
+// longer one comes back empty, which callers must treat as unknown.
 std::string Folder(UINT (*get)(char*, UINT), bool withBackslash) {
-    char buffer[256];
+    char buffer[MAX_PATH + 1];
     const UINT n = get(buffer, sizeof buffer);
-    return WithBackslash(n > 0 && n < sizeof buffer ? std::string(buffer, n) : std::string(), withBackslash);
+    if (n == 0 || n >= sizeof buffer) return std::string();
+    return WithBackslash(std::string(buffer, n), withBackslash);
 }
 
 UINT GetTempFolder(char* buffer, UINT size) { return GetTempPathA(size, buffer); }

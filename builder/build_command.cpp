@@ -394,7 +394,15 @@ BuildSummary BuildPackage(const Project& project, const BuildOptions& options) {
         PackageSettings launcherSettings = settings;
         launcherSettings.volumeSize = 0;
         PackageWriter launcherWriter(launcherSettings, (staging.path() / output.filename()).string());
-        if (!launcherWriter.Finish()) ThrowWriterError(p, launcherWriter.error());
+        // The launcher is the file that gets signed: it names the first
+        // volume by digest, which names the next, so that no volume beside
+        // it can be swapped.
+        VolumeDigest digest{};
+        if (!DigestOfFile(writer.volumePaths().front(), digest))
+            throw CliError(kExitIo, writer.volumePaths().front() + ": cannot read it back");
+        const std::string firstVolume = NextVolumeRecord(digest);
+        if (!launcherWriter.AddRecord("", "", &firstVolume) || !launcherWriter.Finish())
+            ThrowWriterError(p, launcherWriter.error());
         moves.push_back({launcherWriter.volumePaths().front(), p.output});
         summary.launcher = p.output;
     }

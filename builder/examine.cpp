@@ -207,6 +207,14 @@ std::string FirstDataVolume(const std::string& path) {
     return reader.trailer().Flag(kFlagSpannedOverDisks) && StdFileSource(data).IsOpen() ? data : path;
 }
 
+// Nothing is extracted from a launcher: its records name the first volume.
+RecordResult LauncherRecords(const std::string& launcher) {
+    StdFileSource src(launcher);
+    const PackageReader reader(src);
+    CatalogSink none;
+    return reader.HasPackage() ? ReadVolumeRecords(src, reader, none) : RecordResult();
+}
+
 // A later volume of a chained package against the digest the volume before
 // it names (known once that volume's records were read).
 VolumeLink LinkOf(ByteSource& src, bool chained, const RecordResult& previous) {
@@ -226,6 +234,10 @@ PackageContents Walk(const std::string& given, Checksums checksums, CatalogSink*
     bool chained = false;
     const std::string firstVolume = FirstDataVolume(given);
     const std::string base = VolumeBaseName(firstVolume);
+    // The launcher of a package spanned over disks names its first volume
+    // as each volume names the next (the launchers of older builders do not).
+    if (firstVolume != given) previous = LauncherRecords(given);
+    const bool launcherNames = previous.namesNextVolume;
     for (int n = 1;; ++n) {
         const std::string path = n == 1 ? firstVolume : VolumeName(base, n);
         StdFileSource src(path);
@@ -235,10 +247,11 @@ PackageContents Walk(const std::string& given, Checksums checksums, CatalogSink*
         contents.volumes.push_back(ReadVolume(path, n, src, reader));
         VolumeInfo& volume = contents.volumes.back();
         if (n == 1) chained = reader.trailer().Flag(kFlagChainedVolumes);
-        volume.link = LinkOf(src, chained && n > 1, previous);
+        volume.link = LinkOf(src, n > 1 ? chained : launcherNames, previous);
         // A missing name counts only where records were read to find it.
         if (volume.link == VolumeLink::Differs || (sink && chained && n > 1 && volume.link == VolumeLink::NotNamed))
-            Damaged(path, "does not match the digest volume " + IntText(n - 1) +
+            Damaged(path, "does not match the digest " +
+                              (n > 1 ? "volume " + IntText(n - 1) : std::string("the launcher")) +
                               " holds for it (damaged, or a volume of another package)");
         if (n == 1) {
             contents.languageBlock = reader.languageBlock();

@@ -117,8 +117,8 @@ private:
             Refuse(path, "the name cannot be stored: " + why +
                              " (set 'codepage' to the code page of the systems "
                              "the setup is for)");
-        if (!IsSafeRelativeName(f.storedName))
-            Refuse(path, "the name cannot be stored in a package (reserved characters or too long)");
+        const std::string unsafe = UnsafeNameReason(f.storedName);
+        if (!unsafe.empty()) Refuse(path, "the name cannot be stored in a package: " + unsafe);
         std::error_code ec;
         f.size = fs::file_size(path, ec);
         if (ec) Refuse(path, ec.message());

@@ -32,9 +32,10 @@ void WarnIfPlainHttp(const TableReader& t, const char* key, const std::string& v
 void ReadSetup(const TableReader& t, Project& p) {
     t.AllowOnly({"program", "parameters"});
     p.setupProgram = t.RequiredString("program");
-    if (!IsSafeRelativeName(p.setupProgram))
-        t.Fail(t.Node("program"),
-               "'setup.program' must be a relative path inside the source folder, not '" + p.setupProgram + "'");
+    const std::string unsafe = UnsafeNameReason(p.setupProgram);
+    if (!unsafe.empty())
+        t.Fail(t.Node("program"), "'setup.program' must be a relative path inside the source folder, not '" +
+                                      p.setupProgram + "' (" + unsafe + ")");
     p.setupParameters = t.String("parameters").value_or("");
     Remember(t, "program", p);
 }

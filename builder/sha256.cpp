@@ -1,5 +1,7 @@
 #include "builder/sha256.h"
 
+#include "format/std_file.h"
+
 namespace rv::builder {
 
 namespace {
@@ -75,6 +77,12 @@ bool PortableSha256::End(VolumeDigest& digest) {
     Update(tail, 8);
     for (int i = 0; i < 32; ++i) digest[i] = static_cast<uint8_t>(state_[i / 4] >> (24 - 8 * (i % 4)));
     return true;
+}
+
+bool DigestOfFile(const std::string& path, VolumeDigest& digest) {
+    StdFileSource file(path);
+    PortableSha256 sha;
+    return file.IsOpen() && DigestOf(file, sha, digest, [] {});
 }
 
 }  // namespace rv::builder

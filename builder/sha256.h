@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "format/volume_digest.h"
 
@@ -23,5 +24,8 @@ private:
     size_t buffered_ = 0;
     uint64_t length_ = 0;
 };
+
+// The digest of a whole file; false when it cannot be read.
+bool DigestOfFile(const std::string& path, VolumeDigest& digest);
 
 }  // namespace rv::builder

@@ -1,5 +1,6 @@
 #include "env/file_util.h"
 
+#include "base/command_line.h"
 #include "base/text.h"
 
 namespace rv {
@@ -16,16 +17,21 @@ uint64_t WriteChunkSize(uint64_t total) {
     return tenth < 0x100000 ? tenth : 0x100000;
 }
 
+namespace {
+std::string BatchPath(const std::string& path) { return QuotedPath(ReplaceAll(path, "%", "%%", false)); }
+}  // namespace
+
 std::string SelfDeleteBatchText(const std::string& batch, const std::string& exe, const std::string& folder,
-                                const std::string& quote, bool removeFolder) {
-    const std::string q = quote;
+                                bool removeFolder) {
     std::string text = ":START\r\n";
-    text += "DEL " + q + exe + q + "\r\n";
-    text += "IF exist " + q + exe + q + " GOTO START\r\n";
-    if (removeFolder) text += "RD " + q + folder + q + "\r\n";
-    text += "DEL " + q + batch + q + "\r\n";
+    text += "DEL " + BatchPath(exe) + "\r\n";
+    text += "IF exist " + BatchPath(exe) + " GOTO START\r\n";
+    if (removeFolder) text += "RD " + BatchPath(folder) + "\r\n";
+    text += "DEL " + BatchPath(batch) + "\r\n";
     return text;
 }
+
+std::string SelfDeleteArguments(const std::string& batch) { return "/d /c \"" + QuotedPath(batch) + "\""; }
 
 namespace {
 // Positions of the markers in order, each after the previous one.

@@ -16,9 +16,15 @@ uint64_t WriteChunkSize(uint64_t total);
 
 // The clean-up batch file: it loops until the program's file can be
 // deleted (that is, the program has ended), optionally removes the folder,
-// and deletes itself. `quote` is a double quote, or empty for short names.
+// and deletes itself. Every path is quoted, and "%" is doubled: the command
+// processor would expand "%NAME%" in a path.
 std::string SelfDeleteBatchText(const std::string& batch, const std::string& exe, const std::string& folder,
-                                const std::string& quote, bool removeFolder);
+                                bool removeFolder);
+
+// The command processor's arguments that run the batch file: no AutoRun
+// commands, and the path quoted inside a second pair of quotes, which the
+// processor strips whatever the path holds.
+std::string SelfDeleteArguments(const std::string& batch);
 
 // True when a downloaded body is an HTML error page rather than a file.
 bool IsErrorPage(const std::string& body);

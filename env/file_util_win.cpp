@@ -3,11 +3,14 @@
 #include <commctrl.h>
 #include <winioctl.h>
 
+#include <vector>
+
 #include "base/bind_win.h"
 #include "base/handle_win.h"
 #include "base/numbers.h"
 #include "base/paths.h"
 #include "base/paths_win.h"
+#include "base/random_win.h"
 #include "base/text.h"
 #include "env/file_util.h"
 #include "env/trace_win.h"
@@ -43,22 +46,120 @@ bool WriteAll(HANDLE file, const char* data, uint64_t size, uint64_t chunk, Writ
     return written == size;
 }
 
-std::string ShortPath(const std::string& path) {
-    char buffer[MAX_PATH];
-    const DWORD n = GetShortPathNameA(path.c_str(), buffer, MAX_PATH);
-    return n > 0 && n < MAX_PATH ? std::string(buffer, n) : path;
+bool IsLink(DWORD attributes) { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
+
+// The folder's entries, depth first; links are removed, never entered.
+void DeleteContents(const std::string& folder, bool clearAttributes) {
+    WIN32_FIND_DATAA data;
+    FindHandle find(FindFirstFileA((folder + "\\*").c_str(), &data));
+    if (!find) return;
+    do {
+        const std::string name = data.cFileName;
+        if (name == "." || name == "..") continue;
+        const std::string path = folder + "\\" + name;
+        const DWORD attributes = data.dwFileAttributes;
+        if (IsLink(attributes)) {
+            if (!RemoveDirectoryA(path.c_str())) DeleteFileA(path.c_str());
+            continue;
+        }
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+            DeleteContents(path, clearAttributes);
+            RemoveDirectoryA(path.c_str());
+            continue;
+        }
+        if (clearAttributes) SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
+    } while (FindNextFileA(find.get(), &data));
+}
+
+// The SID of the process's user, in a buffer the caller keeps.
+bool CurrentUserSid(std::vector<uint8_t>& sid) {
+    HANDLE raw = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return false;
+    const KernelHandle token(raw);
+    DWORD size = 0;
+    GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
+    std::vector<uint8_t> info(size ? size : 1);
+    if (!GetTokenInformation(token.get(), TokenUser, info.data(), size, &size)) return false;
+    const PSID user = reinterpret_cast<TOKEN_USER*>(info.data())->User.Sid;
+    sid.assign(static_cast<const uint8_t*>(user), static_cast<const uint8_t*>(user) + GetLengthSid(user));
+    return true;
+}
+
+bool WellKnownSid(WELL_KNOWN_SID_TYPE type, std::vector<uint8_t>& sid) {
+    DWORD size = SECURITY_MAX_SID_SIZE;
+    sid.resize(size);
+    return CreateWellKnownSid(type, nullptr, sid.data(), &size) != FALSE;
+}
+
+// A protected list of full control for the user, SYSTEM and the
+// Administrators, passed on to everything made inside.
+class PrivateSecurity {
+public:
+    bool Build() {
+        if (!CurrentUserSid(sids_[0]) || !WellKnownSid(WinLocalSystemSid, sids_[1]) ||
+            !WellKnownSid(WinBuiltinAdministratorsSid, sids_[2]))
+            return false;
+        DWORD size = sizeof(ACL);
+        for (const auto& sid : sids_) size += sizeof(ACCESS_ALLOWED_ACE) + GetLengthSid(Sid(sid));
+        acl_.resize(size);
+        PACL acl = reinterpret_cast<PACL>(acl_.data());
+        if (!InitializeAcl(acl, size, ACL_REVISION)) return false;
+        for (const auto& sid : sids_)
+            if (!AddAccessAllowedAceEx(acl, ACL_REVISION, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE, FILE_ALL_ACCESS,
+                                       Sid(sid)))
+                return false;
+        return InitializeSecurityDescriptor(&descriptor_, SECURITY_DESCRIPTOR_REVISION) &&
+               SetSecurityDescriptorDacl(&descriptor_, TRUE, acl, FALSE) &&
+               SetSecurityDescriptorControl(&descriptor_, SE_DACL_PROTECTED, SE_DACL_PROTECTED);
+    }
+    SECURITY_ATTRIBUTES Attributes() { return SECURITY_ATTRIBUTES{sizeof(SECURITY_ATTRIBUTES), &descriptor_, FALSE}; }
+
+private:
+    static PSID Sid(const std::vector<uint8_t>& sid) { return const_cast<uint8_t*>(sid.data()); }
+
+    std::vector<uint8_t> sids_[3];
+    std::vector<uint8_t> acl_;
+    SECURITY_DESCRIPTOR descriptor_{};
+};
+
+// The clean-up batch file under a name nobody could have prepared: made
+// new in temp, so that a planted file or link is never written through.
+std::string NewBatchFile(const std::string& exe, const std::string& folder, bool removeFolder) {
+    const std::string temp = TempDir(true);
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const std::string random = SystemRandomHex(8);
+        if (random.empty() || temp.empty()) return std::string();
+        const std::string path = temp + "~rv" + random + ".bat";
+        KernelHandle file(
+            CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) {
+            if (GetLastError() == ERROR_FILE_EXISTS) continue;
+            return std::string();
+        }
+        DWORD written = 0;
+        const std::string content = SelfDeleteBatchText(path, exe, folder, removeFolder);
+        if (WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
+            written == content.size())
+            return path;
+        file.reset();
+        DeleteFileA(path.c_str());
+        return std::string();
+    }
+    return std::string();
 }
 
 }  // namespace
 
-KernelHandle StartProgram(const std::string& commandLine, int show, const char* folder) {
-    std::string line = commandLine;
+KernelHandle StartProgram(const ProgramStart& start, int show, const char* folder) {
+    if (start.application.empty()) return KernelHandle();
+    std::string line = start.commandLine;
     STARTUPINFOA si{};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESHOWWINDOW;
     si.wShowWindow = static_cast<WORD>(show);
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder, &si, &pi))
+    if (!CreateProcessA(start.application.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder, &si, &pi))
         return KernelHandle();
     CloseHandle(pi.hThread);
     return KernelHandle(pi.hProcess);
@@ -185,42 +286,32 @@ bool DeleteFiles(const std::string& mask, bool clearAttributes) {
 bool DeleteTree(const std::string& folder, bool clearAttributes) {
     if (folder.empty()) return false;
     const std::string path = WithoutBackslash(folder);
-    const bool existed = FolderExists(path);
-    DeleteFiles(path + "\\*.*", clearAttributes);
-    WIN32_FIND_DATAA data;
-    FindHandle find(FindFirstFileA((path + "\\*").c_str(), &data));
-    if (find) {
-        do {
-            const std::string name = data.cFileName;
-            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name == "." || name == "..") continue;
-            DeleteTree(path + "\\" + name, clearAttributes);
-        } while (FindNextFileA(find.get(), &data));
-    }
-    find.reset();
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) || IsLink(attributes))
+        return false;
+    DeleteContents(path, clearAttributes);
     RemoveDirectoryA(path.c_str());
-    return existed && !FolderExists(path);
+    return !FolderExists(path);
 }
 
-bool SelfDeleteBatch(bool removeFolder, bool shortNames) {
-    std::string batch = TempDir(true) + "_DEL_ME_.BAT";
-    std::string exe = ProgramFile();
-    std::string folder = WithoutBackslash(FolderOf(exe));
-    std::string quote = "\"";
-    if (shortNames) {
-        // Short names exist only for files that exist: the batch file is
-        // made first so that its own short name can be taken.
-        WriteFileData(batch, "ABC\r\n", 0, false, nullptr);
-        quote.clear();
-        const std::string shortBatch = ShortPath(batch);
-        exe = ShortPath(exe);
-        folder = ShortPath(folder);
-        DeleteFileA(batch.c_str());
-        batch = shortBatch;
-    }
-    SetCurrentDirectoryA(TempDir(false).c_str());
-    if (!WriteFileData(batch, SelfDeleteBatchText(batch, exe, folder, quote, removeFolder), 0, false, nullptr))
-        return false;
-    return static_cast<bool>(StartProgram("cmd.exe /c \"" + batch + "\"", SW_HIDE, TempDir(false).c_str()));
+NewFolder CreatePrivateFolder(const std::string& path) {
+    PrivateSecurity security;
+    if (!security.Build()) return NewFolder::Failed;
+    SECURITY_ATTRIBUTES attributes = security.Attributes();
+    if (CreateDirectoryA(path.c_str(), &attributes)) return NewFolder::Made;
+    return GetLastError() == ERROR_ALREADY_EXISTS ? NewFolder::Exists : NewFolder::Failed;
+}
+
+bool SelfDeleteBatch(bool removeFolder) {
+    const std::string exe = ProgramFile();
+    const std::string folder = WithoutBackslash(FolderOf(exe));
+    const std::string batch = NewBatchFile(exe, folder, removeFolder);
+    if (batch.empty()) return false;
+    // The command processor by its full path: a cmd.exe planted in the
+    // current folder or in temp is never the one that runs.
+    const std::string temp = TempDir(false);
+    return static_cast<bool>(
+        StartProgram(ProgramStartFor(SystemDir(true) + "cmd.exe", SelfDeleteArguments(batch)), SW_HIDE, temp.c_str()));
 }
 
 bool EjectCD(const std::string& path) {

@@ -8,13 +8,16 @@
 #include <cstdint>
 #include <string>
 
+#include "base/command_line.h"
 #include "base/handle_win.h"
 
 namespace rv {
 
 // Starts a program with a window show mode (SW_HIDE, SW_SHOW, ...); the
-// process handle, empty when it could not be started.
-KernelHandle StartProgram(const std::string& commandLine, int show, const char* folder = nullptr);
+// process handle, empty when it could not be started. The application is
+// the program's full path: nothing is searched, and a start without one is
+// refused.
+KernelHandle StartProgram(const ProgramStart& start, int show, const char* folder = nullptr);
 
 uint64_t FileSizeOf(const std::string& fileName);
 uint64_t OpenFileSize(HANDLE file);
@@ -44,10 +47,20 @@ uint32_t FileDateOf(const std::string& fileName);
 // The bytes free for this user on the drive of path; -1 when unknown.
 int64_t DiskFreeBytes(const std::string& path);
 bool DeleteFiles(const std::string& mask, bool clearAttributes);
+// Removes a folder with everything in it. A junction or symbolic link
+// inside is removed itself and never entered, so the clean-up never reaches
+// what it points to; a folder that is itself a link is left alone (false).
 bool DeleteTree(const std::string& folder, bool clearAttributes);
+
+// Makes a new folder that only the current user, SYSTEM and the
+// Administrators may open: a protected list, nothing inherited from the
+// parent. A name that exists already is never taken over.
+enum class NewFolder { Made, Exists, Failed };
+NewFolder CreatePrivateFolder(const std::string& path);
+
 // Writes and starts the batch file that deletes the running program once
 // it has ended (and its folder when asked).
-bool SelfDeleteBatch(bool removeFolder, bool shortNames);
+bool SelfDeleteBatch(bool removeFolder);
 bool EjectCD(const std::string& path);
 
 // ErrorPageMessage over a downloaded file, whose first 10000 bytes are read

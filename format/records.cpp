@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -17,10 +18,15 @@ RecordHeader ParseRecordHeader(const std::string& text) {
     h.text = text;
     const std::string item0 = ListField(text, 0);
     h.fileTime = static_cast<uint32_t>(ToInt64(ListField(text, 1), 0));
-    const bool starInItem = item0.find('*') != std::string::npos;
-    h.isSetup = starInItem || text.find('*') != std::string::npos;
-    if (h.isSetup) h.setupCommand = starInItem ? item0 : text;
-    h.name = h.isSetup ? item0.substr(0, item0.find('*')) : item0;
+    const size_t star = item0.find('*');
+    h.isSetup = star != std::string::npos;
+    const size_t starsInHeader = static_cast<size_t>(std::count(text.begin(), text.end(), '*'));
+    h.strayMarker = starsInHeader > static_cast<size_t>(std::count(item0.begin(), item0.end(), '*'));
+    h.name = item0.substr(0, star);
+    if (h.isSetup) {
+        h.setupCommand = item0;
+        h.setupParameters = item0.substr(star + 1);
+    }
     return h;
 }
 
@@ -32,22 +38,54 @@ std::string MakeSetupRecordHeader(const std::string& name, const std::string& pa
     return MakeRecordHeader(name + "*" + parameters, fileTime);
 }
 
-bool IsSafeRelativeName(const std::string& name) {
-    if (name.empty() || name.size() > 259) return false;
-    if (name[0] == '\\' || name[0] == '/') return false;
-    if (name.find_first_of(":<>\"|?*") != std::string::npos) return false;
+namespace {
+
+// Names the system opens as devices in every folder, whatever follows the
+// first dot ("NUL.txt" is NUL) and with blanks before it. The superscript
+// digits are those of the Windows-1252 code page.
+bool IsDeviceName(const std::string& component) {
+    static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+    std::string base = component.substr(0, component.find('.'));
+    while (!base.empty() && base.back() == ' ') base.pop_back();
+    for (const char* device : kDevices)
+        if (SameText(base, device)) return true;
+    if (base.size() != 4) return false;
+    const std::string port = base.substr(0, 3);
+    const unsigned char digit = static_cast<unsigned char>(base[3]);
+    const bool portDigit = (digit >= '0' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
+    return portDigit && (SameText(port, "COM") || SameText(port, "LPT"));
+}
+
+std::string ComponentReason(const std::string& part) {
+    if (part.empty()) return "an empty folder name";
+    if (part == "." || part == "..") return "a \"" + part + "\" folder";
+    for (unsigned char c : part)
+        if (c < 0x20) return "a control character";
+    if (part.back() == '.' || part.back() == ' ')
+        return "\"" + part + "\" ends in a dot or a blank, which Windows drops";
+    if (IsDeviceName(part)) return "\"" + part + "\" is a device name Windows reserves";
+    return std::string();
+}
+
+}  // namespace
+
+std::string UnsafeNameReason(const std::string& name) {
+    if (name.empty()) return "an empty name";
+    if (name.size() > 259) return "longer than 259 characters";
+    if (name[0] == '\\' || name[0] == '/') return "an absolute path";
+    if (name.find_first_of(":<>\"|?*") != std::string::npos) return "a reserved character (:<>\"|?*)";
     size_t start = 0;
     while (start <= name.size()) {
         size_t end = name.find_first_of("\\/", start);
         if (end == std::string::npos) end = name.size();
-        const std::string part = name.substr(start, end - start);
-        if (part.empty() || part == "." || part == "..") return false;
-        for (unsigned char c : part)
-            if (c < 0x20) return false;
+        const std::string reason = ComponentReason(name.substr(start, end - start));
+        if (!reason.empty()) return reason;
         start = end + 1;
     }
-    return true;
+    return std::string();
 }
+
+bool IsSafeRelativeName(const std::string& name) { return UnsafeNameReason(name).empty(); }
 
 namespace {
 

@@ -7,7 +7,9 @@
 // The header is a "|" list: item 0 the relative file name, item 1 the file
 // time as the packed DOS date (high 16 bits) and time (low 16 bits), 0 or
 // missing for none. A "*" in item 0 marks the setup program: the name is the
-// part before it, and what follows are extra parameters for that program.
+// part before it, and what follows are extra parameters for that program. A
+// "*" anywhere else marks nothing and makes the header damaged: what runs
+// must be the name that was checked, with nothing of the other items.
 // Records of the same name append to one file; that is how a file continues
 // from one volume into the next.
 #pragma once
@@ -21,21 +23,28 @@
 namespace rv {
 
 struct RecordHeader {
-    std::string text;       // the header as stored
-    std::string name;       // relative file name, "*" part removed
-    uint32_t fileTime = 0;  // packed DOS date and time, 0 = none
-    bool isSetup = false;
-    std::string setupCommand;  // the text holding the "*" (item 0, else the header)
+    std::string text;             // the header as stored
+    std::string name;             // relative file name, "*" part removed
+    uint32_t fileTime = 0;        // packed DOS date and time, 0 = none
+    bool isSetup = false;         // item 0 holds the "*"
+    std::string setupCommand;     // item 0 of the setup record: name, "*", parameters
+    std::string setupParameters;  // what follows the "*"
+    bool strayMarker = false;     // a "*" outside item 0: the header is damaged
 };
 
 RecordHeader ParseRecordHeader(const std::string& text);
 std::string MakeRecordHeader(const std::string& name, uint32_t fileTime);
 std::string MakeSetupRecordHeader(const std::string& name, const std::string& parameters, uint32_t fileTime);
 
-// True when a stored name stays inside the destination folder: relative,
-// no drive, no ".." component, no empty component, no device-like
-// characters. Both "\" and "/" separate components.
+// True when a stored name stays inside the destination folder and names a
+// file there: relative, no drive, no ".." component, no empty component, no
+// device-like characters, no component that Windows reads as a device (CON,
+// NUL, COM1, ... with any extension) or as another name (a final dot or
+// blank is dropped: "setup.exe." opens "setup.exe"). Both "\" and "/"
+// separate components.
 bool IsSafeRelativeName(const std::string& name);
+// Why a stored name is not safe, for the builder's message; empty when it is.
+std::string UnsafeNameReason(const std::string& name);
 
 // Frames a record: compressed with zlib at `level`, or stored when level is 0
 // or compression would not make it smaller.

@@ -55,6 +55,10 @@ int ProgressPosition(int64_t received, uint32_t chunk) {
     return ProgressSteps(std::llround(static_cast<double>(received) / chunk));
 }
 
+bool WithinStatedLength(int64_t received, uint32_t got, int64_t size) {
+    return received >= 0 && received <= size && static_cast<int64_t>(got) <= size - received;
+}
+
 bool WorthResuming(int64_t partialSize, int64_t size) { return partialSize > 0 && partialSize < size; }
 
 std::string RangeHeader(int64_t offset) { return "Range: bytes=" + IntText(offset) + "-\r\n"; }

@@ -19,6 +19,11 @@ uint32_t ReadChunkSize(int64_t size);
 int ProgressRange(int64_t size, uint32_t chunk);
 int ProgressPosition(int64_t received, uint32_t chunk);
 
+// True while a read of `got` more bytes keeps the body within the length
+// the server stated. A chunked answer may send a length too and then never
+// end; nothing beyond that length is taken, in memory or on disk.
+bool WithinStatedLength(int64_t received, uint32_t got, int64_t size);
+
 // A partial file worth a range request: something received, not yet all.
 bool WorthResuming(int64_t partialSize, int64_t size);
 // The range request header for the rest of a file.

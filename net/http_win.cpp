@@ -114,7 +114,7 @@ int64_t ReadBody(HINTERNET body, int64_t received, int64_t size, DownloadProgres
         PumpMessages(2);
         got = 0;
         if (!Api().read || !Api().read(body, &buffer[0], chunk, &got)) got = 0;
-        if (got > 0 && !sink(buffer.data(), got)) break;
+        if (got > 0 && (!WithinStatedLength(received, got, size) || !sink(buffer.data(), got))) break;
         received += got;
         rate.Add(GetTickCount(), got);
         if (got > 0 && progress) progress->Step(rate.Text(received, size));

@@ -63,7 +63,7 @@ DriverResult RunInternetSetup(RunContext& ctx, StatusDisplay& display, const std
     DriverResult result;
     if (error.empty())
         result =
-            RunExtractionDriver(ctx, display, DriverInputs{extractionFolder, target, "", !hidden, ctx.commandTail});
+            RunExtractionDriver(ctx, display, DriverInputs{extractionFolder, target, "", !hidden, ctx.commandTail, ""});
     else if (error == kDeclined)
         result.outcome = SetupOutcome::Declined;
     // A file beside the stub is the user's; only a download is removed.

@@ -4,7 +4,6 @@
 #include "base/numbers.h"
 #include "base/paths.h"
 #include "base/paths_win.h"
-#include "base/random.h"
 #include "base/registry_win.h"
 #include "base/text.h"
 #include "base/window_win.h"
@@ -13,6 +12,7 @@
 #include "env/trace_win.h"
 #include "package/extraction_win.h"
 #include "package/file_info.h"
+#include "package/temp_folder_win.h"
 #include "proc/process_win.h"
 #include "ui/message_box_win.h"
 
@@ -28,10 +28,24 @@ bool SpaceFits(const std::string& folder, const TGFileInfo& package) {
     return FolderExists(folder) && package.RequiredSpace(folder) < DiskFreeBytes(folder);
 }
 
+// Where an alternative folder goes on a drive: inside its TEMP folder when
+// that is a real folder, else at the root. A TEMP that is a link (which a
+// user may have made) is never entered.
+std::string AlternativeParent(char letter) {
+    const std::string root = std::string(1, letter) + ":\\";
+    const DWORD attributes = GetFileAttributesA((root + "TEMP").c_str());
+    const bool realFolder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                            !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    return realFolder ? root + "TEMP\\" : root;
+}
+
 // A temp folder on the fixed drive (C, D or E) with the most free space,
-// made only when the temp drive is short of space; removed when it goes.
+// made only when the temp drive is short of space; private like the setup
+// folder, and removed when it goes.
 class AlternativeFolder {
 public:
+    enum class Outcome { None, Made, Failed };
+
     AlternativeFolder() = default;
     AlternativeFolder(const AlternativeFolder&) = delete;
     AlternativeFolder& operator=(const AlternativeFolder&) = delete;
@@ -39,29 +53,24 @@ public:
         if (!path_.empty()) DeleteTree(path_, true);
     }
 
-    bool Make() {
+    Outcome Make() {
         std::vector<DriveCandidate> drives;
         for (char letter : {'C', 'D', 'E'}) {
             const std::string root = std::string(1, letter) + ":\\";
             if (GetDriveTypeA(root.c_str()) == DRIVE_FIXED) drives.push_back({letter, ProbeFreeSpace(letter)});
         }
         const char picked = PickAlternativeDrive(drives, TempDir(false).empty() ? 0 : TempDir(false)[0]);
-        if (picked == 0) return false;
-        // Inside an existing X:\TEMP, else beside where it would be.
-        std::string base = std::string(1, picked) + ":\\TEMP";
-        if (FolderExists(base)) base += "\\TEMP";
-        path_ = base + "_" + RandomNumberText(10000, 100000);
-        if (FolderExists(path_)) DeleteTree(path_, true);
-        return CreateFolderTree(path_);
+        if (picked == 0) return Outcome::None;
+        path_ = MakePrivateFolder(AlternativeParent(picked), "TEMP_");
+        return path_.empty() ? Outcome::Failed : Outcome::Made;
     }
     const std::string& path() const { return path_; }
 
 private:
     // Writes a test file on the drive: a drive that takes none counts 0.
     static int64_t ProbeFreeSpace(char letter) {
-        std::string folder = std::string(1, letter) + ":\\TEMP";
-        if (FolderExists(folder)) folder += "\\TEMP" + RandomNumberText(10000, 100000);
-        CreateFolderTree(folder);
+        const std::string folder = MakePrivateFolder(AlternativeParent(letter), "TEMP_");
+        if (folder.empty()) return 0;
         const std::string test = folder + "\\~aa.tmp";
         WriteFileData(test, "aa", 0, false, nullptr);
         const int64_t free = FileExists(test) ? DiskFreeBytes(folder) : 0;
@@ -89,9 +98,10 @@ SetupOutcome OutcomeOf(const ExtractionResult& x) {
         case ExtractionFailure::Damaged: return SetupOutcome::Damaged;
         case ExtractionFailure::WriteFailed: return SetupOutcome::ExtractionFailed;
         case ExtractionFailure::Cancelled: return SetupOutcome::DiskCancelled;
+        case ExtractionFailure::Stopped: return SetupOutcome::Declined;
         case ExtractionFailure::None: break;
     }
-    return x.setupCommand.empty() ? SetupOutcome::NotStarted : SetupOutcome::Ran;
+    return x.setupName.empty() ? SetupOutcome::NotStarted : SetupOutcome::Ran;
 }
 
 void ReportDamage(const BoxSettings& boxes, const ExtractionResult& x, const TGFileInfo& package) {
@@ -117,19 +127,20 @@ void DeleteCleanUpFiles(const RunContext& ctx) {
 // removes the atom when it completes, and the stub waits while its dialog
 // window (a class named after the token) is open.
 DriverResult Launch(const RunContext& ctx, StatusDisplay& display, const DriverInputs& in,
-                    const std::string& destination, const std::string& setupCommand) {
+                    const std::string& destination, const ExtractionResult& x) {
     LaunchInputs li;
     li.destination = destination;
-    li.setupCommand = setupCommand;
+    li.setupName = x.setupName;
+    li.setupParameters = x.setupParameters;
     li.commandTail = in.commandTail;
     li.token = "_" + IntText(GetCurrentThreadId());
     li.ownPath = ctx.ownPath;
     li.agentProgram = ctx.package.IsAutoUpdateProgram();
-    const std::string commandLine = SetupCommandLine(li);
-    StdOutLine(" ==== WinExec(Setup.exe) >>" + commandLine + "<<");
+    const ProgramStart start = SetupCommandLine(li);
+    StdOutLine(" ==== WinExec(Setup.exe) >>" + start.commandLine + "<<");
     const std::string atomName = kAtomPrefix + li.token;
     GlobalAddAtomA(atomName.c_str());
-    KernelHandle process = StartProgram(commandLine, in.foreground ? SW_SHOW : SW_HIDE);
+    KernelHandle process = StartProgram(start, in.foreground ? SW_SHOW : SW_HIDE);
     display.Show(false);
     DriverResult result;
     if (process) {
@@ -163,10 +174,23 @@ DriverResult RunExtractionDriver(RunContext& ctx, StatusDisplay& display, const 
     display.ShowActivityBar(package.Flag(kFlagShowActivityBar));
     display.SetStatusText(package.Text("s1"), package.FontName(), package.Charset(), package.FontSize());
     std::string destination = in.destination;
-    AlternativeFolder alternative;
-    if (!SpaceFits(destination, package) && alternative.Make()) destination = alternative.path();
-    StdOutLine("========= ForegroundOp=" + BoolText(in.foreground) + " ==========");
     DriverResult result;
+    // Without a private folder nothing is extracted: any other place could
+    // hold files that others prepared.
+    if (destination.empty()) {
+        result.outcome = SetupOutcome::ExtractionFailed;
+        return result;
+    }
+    AlternativeFolder alternative;
+    if (!SpaceFits(destination, package)) {
+        const AlternativeFolder::Outcome made = alternative.Make();
+        if (made == AlternativeFolder::Outcome::Failed) {
+            result.outcome = SetupOutcome::ExtractionFailed;
+            return result;
+        }
+        if (made == AlternativeFolder::Outcome::Made) destination = alternative.path();
+    }
+    StdOutLine("========= ForegroundOp=" + BoolText(in.foreground) + " ==========");
     if (in.foreground && !AskBeforeExtracting(ctx.boxes, destination, package)) {
         result.outcome = SetupOutcome::Declined;
         return result;
@@ -176,14 +200,17 @@ DriverResult RunExtractionDriver(RunContext& ctx, StatusDisplay& display, const 
     if (in.foreground) display.Show(true);
     WaitPumping(1000, 0);
     const bool alwaysPrompt = ReadRegistryValue(kSpanDiskKey, "ForcePrompt", "0") == "1";
-    Win32ExtractionHost host(prompt, display, ctx.boxes);
-    const ExtractionResult x =
-        ExtractPackage(ExtractionInputs{in.packagePath, destination, in.updateProgramName, alwaysPrompt}, host);
+    Win32ExtractionHost host(prompt, display, ctx.boxes, ctx.downloadCancel);
+    const ExtractionResult x = ExtractPackage(
+        ExtractionInputs{in.packagePath, destination, in.updateProgramName, alwaysPrompt, in.launcherPath}, host);
     WaitPumping(1000, 0);
     result.outcome = OutcomeOf(x);
-    // The setup runs only from a whole, undamaged extraction.
-    if (result.outcome == SetupOutcome::Ran && !ctx.downloadCancel)
-        result = Launch(ctx, display, in, destination, x.setupCommand);
+    // The setup runs only from a whole, undamaged extraction, and not once
+    // the user closed the window: that run ends as declined, never as a
+    // success without a setup.
+    if (result.outcome == SetupOutcome::Ran && ctx.downloadCancel) result.outcome = SetupOutcome::Declined;
+    if (result.outcome == SetupOutcome::Ran)
+        result = Launch(ctx, display, in, destination, x);
     else if (result.outcome == SetupOutcome::Damaged) {
         // A sealed volume is checked as it is extracted: what came out of a
         // damaged one goes before the user is told.

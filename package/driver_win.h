@@ -18,6 +18,7 @@ struct DriverInputs {
     std::string updateProgramName;  // set when the package writes a fresh agent
     bool foreground = true;
     std::string commandTail;
+    std::string launcherPath;  // in a spanned restart, the launcher's copy that names the first volume
 };
 
 struct DriverResult {

@@ -1,5 +1,7 @@
 #include "package/extraction.h"
 
+#include <set>
+
 #include "base/numbers.h"
 #include "base/text.h"
 #include "format/bytes.h"
@@ -26,24 +28,39 @@ public:
     FileWritingSink(ExtractionHost& host, const ExtractionInputs& in, ExtractionResult& result)
         : host_(host), in_(in), result_(result) {}
 
+    // At most `limit` bytes of content for the whole run; 0: no limit.
+    void LimitContent(uint64_t limit) { contentLimit_ = limit; }
+
     bool Begin(const std::string& text) override {
         header_ = ParseRecordHeader(text);
-        if (header_.isSetup) result_.setupCommand = header_.setupCommand;
-        // A name that could leave the destination marks the package as
-        // damaged; nothing of it is written.
-        if (!IsSafeRelativeName(header_.name)) {
-            unsafeName_ = header_.name;
-            return false;
+        if (host_.StopRequested()) return Stop();
+        // A marker outside the name item would make other text the command.
+        if (header_.strayMarker) return Damage("a setup marker outside the file name");
+        // A name that could leave the destination, or that the system would
+        // read as another file or a device, marks the package as damaged;
+        // nothing of it is written, and the setup it names never runs.
+        if (!IsSafeRelativeName(header_.name))
+            return Damage("the stored name \"" + header_.name + "\" leaves the folder or names a device");
+        if (header_.isSetup) {
+            result_.setupName = header_.name;
+            result_.setupParameters = header_.setupParameters;
         }
         target_ = in_.destination + "\\" + WindowsSeparators(header_.name);
-        if (!host_.FileExists(target_)) host_.Progress(1, 0);
-        file_ = host_.OpenForAppend(target_);
+        // The first record of a name makes the file afresh; later ones (the
+        // rest of a file that continues in the next volume) append to it.
+        const bool known = !begun_.insert(UpperCase(target_)).second;
+        if (!known) host_.Progress(1, 0);
+        file_ = host_.OpenOutput(target_, known);
         written_ = 0;
         writeFailed_ = !file_;
         return true;
     }
 
     bool Write(const uint8_t* data, size_t n) override {
+        if (host_.StopRequested()) return Stop();
+        total_ += n;
+        if (contentLimit_ != 0 && total_ > contentLimit_)
+            return Damage("the files grow beyond the space the package states");
         if (!writeFailed_ && !file_->Write(data, n)) writeFailed_ = true;
         written_ += n;
         return true;  // a failed file is skipped, the run goes on
@@ -58,9 +75,19 @@ public:
 
     void Idle() override { host_.Pump(); }
 
-    const std::string& unsafeName() const { return unsafeName_; }
+    const std::string& damage() const { return damage_; }
+    bool stopped() const { return stopped_; }
 
 private:
+    bool Damage(const std::string& what) {
+        damage_ = what;
+        return false;
+    }
+    bool Stop() {
+        stopped_ = true;
+        return false;
+    }
+
     void ReportWriteFailure() {
         if (result_.failure == ExtractionFailure::None) result_.failure = ExtractionFailure::WriteFailed;
         if (reported_) return;
@@ -81,11 +108,15 @@ private:
     uint64_t written_ = 0;
     bool writeFailed_ = false;
     bool reported_ = false;
-    std::string unsafeName_;
+    std::set<std::string> begun_;  // targets in upper case
+    uint64_t total_ = 0;
+    uint64_t contentLimit_ = 0;
+    std::string damage_;
+    bool stopped_ = false;
 };
 
 std::string DamageText(const RecordResult& r, const FileWritingSink& sink) {
-    if (!sink.unsafeName().empty()) return "the stored name \"" + sink.unsafeName() + "\" leaves the folder";
+    if (!sink.damage().empty()) return sink.damage();
     switch (r.status) {
         case RecordStatus::BadStream: return r.message;
         case RecordStatus::BadHeader: return "a record without a file name";
@@ -105,6 +136,16 @@ std::string VolumeMismatch(const Trailer& first, const Trailer& volume, int numb
     return std::string();
 }
 
+// The files of a package take at most its largest required-space entry (the
+// sum of their sizes rounded up to 64 KB clusters). A record that inflates
+// beyond it is damage, not a reason to fill the disk. A table of zeros (not
+// stated) or a saturated entry (4 GB or more) sets no limit.
+uint64_t ContentLimit(const Trailer& first) {
+    uint64_t largest = 0;
+    for (uint32_t entry : first.requiredSpace) largest = entry > largest ? entry : largest;
+    return largest == 0xFFFFFFFFu ? 0 : largest;
+}
+
 bool IsAgentCarrier(const std::string& packagePath) {
     return EndsWith(".exe", packagePath, true) || EndsWith(".exe.001", packagePath, true);
 }
@@ -115,6 +156,29 @@ struct VolumeChain {
     bool named = false;
     VolumeDigest next{};
 };
+
+// Nothing is extracted from a launcher: its package holds at most the
+// record that names the first volume.
+class NoFiles final : public RecordSink {
+public:
+    bool Begin(const std::string&) override { return false; }
+    bool Write(const uint8_t*, size_t) override { return false; }
+};
+
+// The first volume as the launcher names it; nothing named for a launcher
+// of an older builder, which keeps the older rules.
+VolumeChain LauncherChain(ExtractionHost& host, const std::string& launcherPath) {
+    VolumeChain chain;
+    if (launcherPath.empty()) return chain;
+    std::unique_ptr<ByteSource> src = host.OpenVolume(launcherPath);
+    const PackageReader reader(*src);
+    if (!reader.HasPackage()) return chain;
+    NoFiles none;
+    const RecordResult r = ReadVolumeRecords(*src, reader, none);
+    chain.named = r.namesNextVolume;
+    chain.next = r.nextVolume;
+    return chain;
+}
 
 // A later volume of a chained package must be the very file the one before
 // it names, before any byte of it is used. Empty when it is.
@@ -146,7 +210,7 @@ bool ExtractVolume(const ExtractionInputs& in, ExtractionHost& host, const std::
                    ExtractionResult& result, FileWritingSink& sink, Trailer& trailer, Trailer& first,
                    VolumeChain& chain) {
     std::unique_ptr<ByteSource> src = host.OpenVolume(path);
-    if (number > 1 && first.Flag(kFlagChainedVolumes)) {
+    if ((number > 1 && first.Flag(kFlagChainedVolumes)) || (number == 1 && chain.named)) {
         const std::string mismatch = ChainMismatch(host, *src, chain, number);
         if (!mismatch.empty()) return Damage(result, "the file " + path + " " + mismatch);
     }
@@ -169,9 +233,14 @@ bool ExtractVolume(const ExtractionInputs& in, ExtractionHost& host, const std::
     if (number == 1) host.Progress(0, trailer.recordCount);
     if (!host.CreateFolderTree(in.destination))
         host.ShowError(in.destination + "<P><P>Unable to create Directory!<P><P>" + host.LastErrorText());
+    if (number == 1) sink.LimitContent(ContentLimit(trailer));
     ChecksumAccumulator sum(reader.layout(), trailer.length, ChecksumRule::AnySize);
     SummingSource summed(*src, sum);
     const RecordResult r = ReadVolumeRecords(sealed ? summed : *src, reader, sink);
+    if (sink.stopped()) {
+        result.failure = ExtractionFailure::Stopped;
+        return false;
+    }
     if (r.status != RecordStatus::Ok) return Damage(result, DamageText(r, sink));
     if (sealed && !(summed.Finish() && ChecksumPasses(trailer.checksum, sum.Value()))) return BadChecksum(result);
     chain.named = r.namesNextVolume;
@@ -206,7 +275,7 @@ ExtractionResult ExtractPackage(const ExtractionInputs& in, ExtractionHost& host
     host.Progress(0, 0);
     std::string path = in.packagePath;
     Trailer first;
-    VolumeChain chain;
+    VolumeChain chain = LauncherChain(host, in.launcherPath);
     for (int number = 1;; ++number) {
         if (!host.FileExists(path)) {
             if (number == 1) result.failure = ExtractionFailure::BadChecksum;
@@ -223,7 +292,10 @@ ExtractionResult ExtractPackage(const ExtractionInputs& in, ExtractionHost& host
             break;
         }
     }
-    if (result.failure == ExtractionFailure::Cancelled) result.setupCommand.clear();
+    if (result.failure != ExtractionFailure::None) {
+        result.setupName.clear();
+        result.setupParameters.clear();
+    }
     host.Trace("");
     host.Trace("UnCompressTime: " + IntText(static_cast<long long>(host.TickMs() - start)) + " MS");
     host.Wait(500);

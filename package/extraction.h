@@ -31,8 +31,9 @@ public:
     // it cannot be computed.
     virtual bool DigestVolume(ByteSource& volume, VolumeDigest& digest) = 0;
     virtual bool CreateFolderTree(const std::string& folder) = 0;
-    // Opens for appending, creating the file (and its folders) when missing.
-    virtual std::unique_ptr<OutputFile> OpenForAppend(const std::string& path) = 0;
+    // Creates the file (and its folders), emptying one that exists, or with
+    // `append` opens it at its end.
+    virtual std::unique_ptr<OutputFile> OpenOutput(const std::string& path, bool append) = 0;
     virtual bool WriteWholeFile(const std::string& path, const std::string& data, uint32_t fileDate) = 0;
     virtual uint32_t FileDate(const std::string& path) = 0;
     virtual int64_t NowSeconds1899() = 0;
@@ -52,6 +53,8 @@ public:
     virtual int64_t FreeBytes(const std::string& path) = 0;  // -1 when unknown
     virtual void Trace(const std::string& line) = 0;
     virtual uint64_t TickMs() = 0;
+    // True once the user closed the window: the run stops between pieces.
+    virtual bool StopRequested() { return false; }
 };
 
 struct ExtractionInputs {
@@ -59,6 +62,10 @@ struct ExtractionInputs {
     std::string destination;        // folder, without a trailing backslash
     std::string updateProgramName;  // when set, a fresh update agent is written beside the files
     bool alwaysPrompt = false;      // ask for every further disk
+    // In the restart of a package spanned over disks: the launcher it was
+    // started from (a copy), whose package names the first volume by digest
+    // when our builder made it. Empty on any other start.
+    std::string launcherPath;
 };
 
 enum class ExtractionFailure {
@@ -67,10 +74,12 @@ enum class ExtractionFailure {
     Damaged,      // a record that does not decode, a name that leaves the folder, a volume of another package
     WriteFailed,  // a folder or file could not be written
     Cancelled,    // the user cancelled a disk prompt
+    Stopped,      // the user closed the window
 };
 
 struct ExtractionResult {
-    std::string setupCommand;  // the marked setup program's header text
+    std::string setupName;        // the marked record's stored name, checked; empty: none
+    std::string setupParameters;  // what follows its "*"
     bool checksumPassed = false;
     ExtractionFailure failure = ExtractionFailure::None;
     std::string damage;  // what was wrong, for the damaged case

@@ -54,12 +54,12 @@ bool Win32ExtractionHost::DigestVolume(ByteSource& volume, VolumeDigest& digest)
 
 bool Win32ExtractionHost::CreateFolderTree(const std::string& folder) { return rv::CreateFolderTree(folder); }
 
-std::unique_ptr<OutputFile> Win32ExtractionHost::OpenForAppend(const std::string& path) {
+std::unique_ptr<OutputFile> Win32ExtractionHost::OpenOutput(const std::string& path, bool append) {
     rv::CreateFolderTree(FolderOf(path));
-    KernelHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    KernelHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  append ? OPEN_EXISTING : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return nullptr;
-    SetFilePointer(file.get(), 0, nullptr, FILE_END);
+    if (append) SetFilePointer(file.get(), 0, nullptr, FILE_END);
     return std::unique_ptr<OutputFile>(new AppendFile(std::move(file)));
 }
 

@@ -20,15 +20,16 @@ struct DiskPrompt {
 
 class Win32ExtractionHost final : public ExtractionHost {
 public:
-    Win32ExtractionHost(DiskPrompt prompt, StatusDisplay& display, BoxSettings& boxes)
-        : prompt_(std::move(prompt)), display_(display), boxes_(boxes) {}
+    // `stop` is set when the user closes the window.
+    Win32ExtractionHost(DiskPrompt prompt, StatusDisplay& display, BoxSettings& boxes, const bool& stop)
+        : prompt_(std::move(prompt)), display_(display), boxes_(boxes), stop_(stop) {}
 
     bool FileExists(const std::string& path) override;
     uint64_t FileSize(const std::string& path) override;
     std::unique_ptr<ByteSource> OpenVolume(const std::string& path) override;
     bool DigestVolume(ByteSource& volume, VolumeDigest& digest) override;
     bool CreateFolderTree(const std::string& folder) override;
-    std::unique_ptr<OutputFile> OpenForAppend(const std::string& path) override;
+    std::unique_ptr<OutputFile> OpenOutput(const std::string& path, bool append) override;
     bool WriteWholeFile(const std::string& path, const std::string& data, uint32_t fileDate) override;
     uint32_t FileDate(const std::string& path) override;
     int64_t NowSeconds1899() override;
@@ -43,11 +44,13 @@ public:
     int64_t FreeBytes(const std::string& path) override;
     void Trace(const std::string& line) override;
     uint64_t TickMs() override;
+    bool StopRequested() override { return stop_; }
 
 private:
     DiskPrompt prompt_;
     StatusDisplay& display_;
     BoxSettings& boxes_;
+    const bool& stop_;
 };
 
 }  // namespace rv

@@ -32,20 +32,15 @@ std::string RemoveSwitch(const std::string& commandLine, const std::string& name
     return result;
 }
 
-std::string SetupCommandLine(const LaunchInputs& in) {
-    std::string program = in.setupCommand;
-    std::string tail = in.commandTail;
-    const size_t star = program.find('*');
-    if (star != std::string::npos) {
-        tail = Trim(tail + " " + Trim(program.substr(star + 1)));
-        program = Trim(program.substr(0, star));
-    }
-    std::string line = in.destination + "\\" + program;
-    if (!tail.empty()) line += " " + tail;
-    line += " /TH_ID=" + in.token;
-    if (line.find("/OriginExe=") == std::string::npos) line += " /OriginExe=\"" + in.ownPath + "\"";
-    if (in.agentProgram) line += " /AutoUpdateProg";
-    return RemoveSwitch(RemoveSwitch(line, "/SpanCdLvl="), "/SpanDiskFName1=");
+ProgramStart SetupCommandLine(const LaunchInputs& in) {
+    std::string program = in.destination + "\\" + in.setupName;
+    for (char& c : program)
+        if (c == '/') c = '\\';
+    std::string arguments = Trim(in.commandTail + " " + Trim(in.setupParameters));
+    arguments += " /TH_ID=" + in.token;
+    if (arguments.find("/OriginExe=") == std::string::npos) arguments += " /OriginExe=\"" + in.ownPath + "\"";
+    if (in.agentProgram) arguments += " /AutoUpdateProg";
+    return ProgramStartFor(program, RemoveSwitch(RemoveSwitch(arguments, "/SpanCdLvl="), "/SpanDiskFName1="));
 }
 
 char PickAlternativeDrive(const std::vector<DriveCandidate>& drives, char tempDrive) {
@@ -70,6 +65,7 @@ int ExitCodeFor(SetupOutcome outcome, int setupExitCode) {
         case SetupOutcome::Damaged: return 1620;           // the package is damaged
         case SetupOutcome::ExtractionFailed: return 1603;  // files could not be written
         case SetupOutcome::NotStarted: return 1619;        // no setup program could be started
+        case SetupOutcome::AnotherRunning: return 1618;    // another copy of this setup runs
     }
     return 1603;
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "base/command_line.h"
+
 namespace rv {
 
 // A byte count in MB as the prompts show it: 1 decimal above 10 MB,
@@ -26,14 +28,17 @@ std::string FreeSpaceQuestion(bool alwaysNotice, double required, double availab
 std::string RemoveSwitch(const std::string& commandLine, const std::string& name);
 
 struct LaunchInputs {
-    std::string destination;    // the extraction folder, no trailing backslash
-    std::string setupCommand;   // the marked record's text: program, "*", parameters
-    std::string commandTail;    // the stub's own arguments
-    std::string token;          // "_" + thread id
-    std::string ownPath;        // the stub's path
-    bool agentProgram = false;  // the stub is the update program
+    std::string destination;      // the extraction folder, no trailing backslash
+    std::string setupName;        // the marked record's stored name, as checked
+    std::string setupParameters;  // what follows the "*" in that record's name item
+    std::string commandTail;      // the stub's own arguments
+    std::string token;            // "_" + thread id
+    std::string ownPath;          // the stub's path
+    bool agentProgram = false;    // the stub is the update program
 };
-std::string SetupCommandLine(const LaunchInputs& in);
+// The program is the checked name inside the folder, and nothing else: it
+// is the application the system starts, and stands quoted in the line.
+ProgramStart SetupCommandLine(const LaunchInputs& in);
 
 // A fixed drive tried for the alternative temp folder.
 struct DriveCandidate {
@@ -46,7 +51,7 @@ char PickAlternativeDrive(const std::vector<DriveCandidate>& drives, char tempDr
 
 // Why no setup program ran; the stub's exit code then tells deployment
 // tools what happened.
-enum class SetupOutcome { Ran, Declined, DiskCancelled, Damaged, ExtractionFailed, NotStarted };
+enum class SetupOutcome { Ran, Declined, DiskCancelled, Damaged, ExtractionFailed, NotStarted, AnotherRunning };
 int ExitCodeFor(SetupOutcome outcome, int setupExitCode);
 
 }  // namespace rv

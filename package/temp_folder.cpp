@@ -1,13 +1,12 @@
 #include "package/temp_folder.h"
 
-#include "base/numbers.h"
-
 namespace rv {
 
-std::string SetupFolderName(const std::string& tempPath, uint32_t stubFileDate) {
-    std::string folder = tempPath;
-    if (folder.empty() || folder.back() != '\\') folder += '\\';
-    return folder + "SETUP_" + IntText(stubFileDate & 0xFFFF);
+std::string PrivateFolderName(const std::string& parent, const std::string& prefix, const std::string& randomPart) {
+    if (parent.empty() || randomPart.empty()) return std::string();
+    std::string folder = parent;
+    if (folder.back() != '\\') folder += '\\';
+    return folder + prefix + randomPart;
 }
 
 }  // namespace rv

@@ -1,13 +1,13 @@
 // Names of the stub's temporary folders.
 #pragma once
 
-#include <cstdint>
 #include <string>
 
 namespace rv {
 
-// temp path + "SETUP_" + the time-of-day half of the stub file's packed
-// date and time: the same stub file always uses the same folder.
-std::string SetupFolderName(const std::string& tempPath, uint32_t stubFileDate);
+// parent + prefix + the random part. Empty when either the parent or the
+// random part is: a folder named without them would land in the current
+// folder or at a drive root, or be one anybody could prepare.
+std::string PrivateFolderName(const std::string& parent, const std::string& prefix, const std::string& randomPart);
 
 }  // namespace rv

@@ -31,7 +31,10 @@ std::string AgentCopyClassName(const std::string& updateProgramName) {
 RunPlan DecideRunPlan(const ModeTests& tests, bool ownWindowExists) {
     RunPlan plan;
     plan.forwardRequests = tests.plainAgent;
-    if (ownWindowExists) return plan;
+    if (ownWindowExists) {
+        plan.anotherRunning = !tests.plainAgent && !tests.agentCopy;
+        return plan;
+    }
     if (tests.plainAgent) {
         plan.action = RunAction::StartAgentCopy;
     } else if (tests.agentCopy) {
@@ -53,11 +56,10 @@ std::string PackagePath(const RunModeInputs& in) {
     return restart && !named.empty() && !origin.empty() && SameText(named, origin + ".001") ? named : in.ownPath;
 }
 
-std::string SpannedRestartCommand(const std::string& copyPath, const std::string& ownPath,
-                                  const std::string& commandTail) {
-    return copyPath + " " +
-           Trim(commandTail + " /SpanCdLvl=2 /SpanDiskFName1=\"" + ownPath + ".001\"" + " /OriginExe=\"" + ownPath +
-                "\"");
+ProgramStart SpannedRestartCommand(const std::string& copyPath, const std::string& ownPath,
+                                   const std::string& commandTail) {
+    return ProgramStartFor(copyPath, commandTail + " /SpanCdLvl=2 /SpanDiskFName1=\"" + ownPath + ".001\"" +
+                                         " /OriginExe=\"" + ownPath + "\"");
 }
 
 std::string AgentCopyArguments(const std::string& commandTail) {
@@ -67,6 +69,12 @@ std::string AgentCopyArguments(const std::string& commandTail) {
     if (!transient.empty()) args += " /TRANSIENTx=" + transient;
     if (!delay.empty()) args += " /SleepX=" + delay;
     return args;
+}
+
+unsigned long WaitSwitchMs(long long seconds) {
+    constexpr long long kMaxSeconds = 0xFFFFFFFEull / 1000;
+    if (seconds <= 0) return 0;
+    return static_cast<unsigned long>((seconds < kMaxSeconds ? seconds : kMaxSeconds) * 1000);
 }
 
 std::vector<ForwardedMessage> ForwardedMessages(const std::string& commandTail, const std::string& target,

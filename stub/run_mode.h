@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "base/command_line.h"
+
 namespace rv {
 
 struct RunModeInputs {
@@ -44,6 +46,9 @@ struct RunPlan {
     bool forwardRequests = false;  // the update program forwards switches to its copy
     bool deleteSelf = false;       // the batch file removes this file afterwards
     bool removeFolder = false;     // ... and its folder
+    // A setup whose window exists already: another copy of it runs, and
+    // this start must not report success.
+    bool anotherRunning = false;
 };
 RunPlan DecideRunPlan(const ModeTests& tests, bool ownWindowExists);
 
@@ -54,11 +59,14 @@ RunPlan DecideRunPlan(const ModeTests& tests, bool ownWindowExists);
 // stub would extract whatever file the command line names.
 std::string PackagePath(const RunModeInputs& in);
 
-// The command line of the spanned restart, started from the "Y_" copy.
-std::string SpannedRestartCommand(const std::string& copyPath, const std::string& ownPath,
-                                  const std::string& commandTail);
+// The start of the spanned restart, from the "Y_" copy.
+ProgramStart SpannedRestartCommand(const std::string& copyPath, const std::string& ownPath,
+                                   const std::string& commandTail);
 // The arguments the update program passes to its "X_" copy.
 std::string AgentCopyArguments(const std::string& commandTail);
+// The wait "/WAIT=" asks for, in milliseconds: none for 0 or less, and at
+// most what a 32-bit count holds short of the "forever" value.
+unsigned long WaitSwitchMs(long long seconds);
 
 // A window message the update program posts to its running copy.
 struct ForwardedMessage {

@@ -24,6 +24,9 @@ DriverInputs OrdinaryPackage(StubContext& ctx) {
     mode.ownPath = ctx.ownPath;
     mode.commandTail = ctx.commandTail;
     in.packagePath = PackagePath(mode);
+    // A spanned restart reads its files from the first volume beside the
+    // launcher it is a copy of, and that launcher names the volume.
+    if (in.packagePath != ctx.ownPath) in.launcherPath = ctx.ownPath;
     in.updateProgramName = own.WriteAgent() ? own.UpdateItem(update_item::kProgramName) : std::string();
     in.foreground = !HiddenRun(ctx);
     in.commandTail = ctx.commandTail;
@@ -36,6 +39,11 @@ DriverInputs OrdinaryPackage(StubContext& ctx) {
 DriverResult InternetPackage(StubContext& ctx, StatusDisplay& display) {
     const TGFileInfo& own = ctx.package;
     const std::string folder = ctx.setupFolder.Path();
+    if (folder.empty()) {
+        DriverResult none;
+        none.outcome = SetupOutcome::ExtractionFailed;
+        return none;
+    }
     const std::string agentName = own.WriteAgent() ? own.UpdateItem(update_item::kProgramName) : std::string();
     if (!agentName.empty()) {
         CreateFolderTree(folder);

@@ -4,6 +4,7 @@
 
 #include "autoupdate/agent_win.h"
 #include "base/bind_win.h"
+#include "base/command_line.h"
 #include "base/numbers.h"
 #include "base/paths.h"
 #include "base/paths_win.h"
@@ -13,6 +14,7 @@
 #include "env/file_util_win.h"
 #include "env/trace_win.h"
 #include "package/file_info.h"
+#include "package/launch.h"
 #include "proc/process_win.h"
 #include "stub/main_window_win.h"
 #include "stub/run_mode.h"
@@ -24,10 +26,12 @@ namespace {
 // Plants in the application folder (a Downloads folder, typically) must
 // never be loaded in place of system DLLs, so the search is narrowed to the
 // system folder before anything else can load a library. Older systems lack
-// the call and keep their default order.
+// that call; there at least the current folder leaves the search.
 void HardenDllSearch() {
     auto* setDirectories = BindProc<decltype(SetDefaultDllDirectories)>("kernel32.dll", "SetDefaultDllDirectories");
-    if (setDirectories) setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (setDirectories && setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) return;
+    auto* setDirectory = BindProc<decltype(SetDllDirectoryA)>("kernel32.dll", "SetDllDirectoryA");
+    if (setDirectory) setDirectory("");
 }
 
 RunModeInputs ModeInputs(const StubContext& ctx) {
@@ -50,7 +54,7 @@ bool AgentCopyRunning(const StubContext& ctx) {
 void WaitSwitchSeconds(const StubContext& ctx) {
     const long long wait = SwitchNumberIn(ctx.commandTail, "/WAIT=", 0);
     TraceLog("Wait " + IntText(wait) + " SEC");
-    if (wait > 0) WaitPumping(static_cast<DWORD>(wait * 1000), 0);
+    if (wait > 0) WaitPumping(WaitSwitchMs(wait), 0);
 }
 
 void CreateAndRunAgentCopy(const StubContext& ctx, bool copyWasRunning) {
@@ -74,8 +78,9 @@ void CreateAndRunAgentCopy(const StubContext& ctx, bool copyWasRunning) {
     CopyFileA(ctx.ownPath.c_str(), copy.c_str(), FALSE);
     TraceLog("Create X_ File ");
     const std::string arguments = AgentCopyArguments(ctx.commandTail);
-    TraceLog("WinExec: " + copy + arguments);
-    StartProgram(copy + arguments, SW_HIDE);
+    const ProgramStart start = ProgramStartFor(copy, arguments);
+    TraceLog("WinExec: " + start.commandLine);
+    StartProgram(start, SW_HIDE);
     // Requests forwarded right after go to the copy's window, and a message
     // posted before the window exists is lost: so wait for the window, not
     // merely for the process.
@@ -101,7 +106,12 @@ bool ForwardRequests(const StubContext& ctx, bool copyWasRunning) {
 }
 
 void RestartFromCopy(StubContext& ctx) {
-    const std::string copy = WithBackslash(ctx.setupFolder.Path(), true) + "Y_" + FileNameOf(ctx.ownPath);
+    const std::string folder = ctx.setupFolder.Path();
+    if (folder.empty()) {
+        ctx.exitCode = ExitCodeFor(SetupOutcome::ExtractionFailed, 0);
+        return;
+    }
+    const std::string copy = WithBackslash(folder, true) + "Y_" + FileNameOf(ctx.ownPath);
     CopyFileA(ctx.ownPath.c_str(), copy.c_str(), FALSE);
     // The copy runs from the folder and removes it when it ends.
     ctx.setupFolder.Keep();
@@ -134,9 +144,10 @@ void DoRunStubWin(StubContext& ctx) {
         case RunAction::RunSetup: RunMainWindow(ctx); break;
         case RunAction::Nothing: break;
     }
+    if (plan.anotherRunning) ctx.exitCode = ExitCodeFor(SetupOutcome::AnotherRunning, 0);
     if (plan.deleteSelf) {
         TraceLog("DeleteMySelf");
-        SelfDeleteBatch(plan.removeFolder, false);
+        SelfDeleteBatch(plan.removeFolder);
     }
     if (plan.forwardRequests) ForwardRequests(ctx, copyRunning);
     TraceLog("DoRunStubWin() --- End");

@@ -215,7 +215,7 @@ class UpdateAgent(StubTestCase):
 
         # The agent restarts itself through the update program, which waits
         # for it to end; the new copy has seen this edition already.
-        self.wait_trace(".. WinExec - %s /_ZZ=99 /WAIT=10 /TRANSIENT=|255|255|255|255|255|255|"
+        self.wait_trace('.. WinExec - "%s" /_ZZ=99 /WAIT=10 /TRANSIENT=|255|255|255|255|255|255|'
                         % win_path(self.agent))
         self.wait_trace("GetOkToPerformAU = 2 - Too early for retesting", 60)
         self.assertEqual(self.ui("wait", AGENT_CLASS, "5000").returncode, 0, "no agent after the restart")

@@ -7,7 +7,7 @@ import subprocess
 import time
 import unittest
 
-from harness import StubTestCase, WIN_BIN, build_package, read, read_bytes, win_path
+from harness import StubTestCase, WIN_BIN, build_package, read, read_bytes, wait_until, win_path
 
 TEST_SETUP = os.path.join(WIN_BIN, "test_setup.exe")
 DAMAGED = 1620
@@ -63,6 +63,29 @@ class IntegrityRuns(StubTestCase):
         with open(second, "wb") as f:
             f.write(read_bytes(other + ".002"))
         self.assertIn("is not disk 2 of this package", self.run_damaged(own))
+
+    def test_first_volume_beside_the_launcher_must_be_the_one_it_names(self):
+        # The launcher is the file that gets signed; the restart from its copy
+        # reads the files from <launcher>.001, which the launcher names.
+        project = SETUP + '[package]\nspanned_over_disks = true\n'
+        own = build_package(os.path.join(self.work, "own"), project,
+                            {"setup.exe": read_bytes(TEST_SETUP), "own.txt": b"own"})
+        other = build_package(os.path.join(self.work, "other"), project,
+                              {"setup.exe": read_bytes(TEST_SETUP), "planted.txt": b"planted"})
+        self.prefix.run(own, "/REPORT=%s" % win_path(self.report), timeout=120)
+        self.assertTrue(wait_until(lambda: "own.txt" in self.reported_files(), 120), read(self.report))
+        os.remove(self.report)
+
+        with open(own + ".001", "wb") as f:
+            f.write(read_bytes(other + ".001"))
+        self.prefix.start(own, "/REPORT=%s" % win_path(self.report))
+        self.assertEqual(self.ui("wait", "VMsgBox", "120000").returncode, 0, "no error box")
+        time.sleep(0.5)
+        shown = self.ui("text", "VMsgBox").stdout
+        self.ui("click", "VMsgBox", "&OK")
+        self.assertEqual(self.ui("gone", "VMsgBox", "30000").returncode, 0)
+        self.assertIn("is not disk 1 of this package", shown)
+        self.assertFalse(os.path.exists(self.report), "the setup program ran")
 
     def test_flipped_byte_in_a_large_stored_package(self):
         # Above the size up to which older packages are checksummed.

@@ -6,16 +6,18 @@ import glob
 import os
 import random
 import re
+import shutil
 import struct
 import subprocess
 import tempfile
 import time
 import unittest
 
-from harness import StubTestCase, WIN_BIN, build_package, read, read_bytes, win_path
+from harness import StubTestCase, WIN_BIN, build_package, read, read_bytes, wait_until, win_path
 
 TEST_SETUP = os.path.join(WIN_BIN, "test_setup.exe")
-DAMAGED, DECLINED, CANCELLED = 1620, 1602, 1223
+FAKE_SYSTEM = os.path.join(WIN_BIN, "fake_system")
+DAMAGED, DECLINED, CANCELLED, ANOTHER_RUNS = 1620, 1602, 1223, 1618
 
 
 def payload():
@@ -77,10 +79,10 @@ class SetupRuns(StubTestCase):
                 self.assertEqual(result.returncode, 7, result.stdout)
                 info = self.report_lines()
                 folder = info["folder"]
-                self.assertRegex(folder, r"^C:\\users\\[^\\]+\\Temp\\SETUP_\d+$")
+                self.assertRegex(folder, r"^C:\\users\\[^\\]+\\Temp\\SETUP_[0-9A-F]{16}$")
                 token = re.search(r" /TH_ID=(_\d+)", info["commandline"]).group(1)
                 self.assertEqual(info["commandline"],
-                                 '%s\\setup.exe /REPORT=%s /EXIT=7 /FROMPACKAGE /TH_ID=%s /OriginExe="%s"'
+                                 '"%s\\setup.exe" /REPORT=%s /EXIT=7 /FROMPACKAGE /TH_ID=%s /OriginExe="%s"'
                                  % (folder, win_path(self.report), token, win_path(setup)))
                 self.assertEqual(info["atom"], "1")
                 got = self.reported_files()
@@ -93,7 +95,7 @@ class SetupRuns(StubTestCase):
                 self.assertEqual(((dos >> 25) + 1980, (dos >> 21) & 15, (dos >> 16) & 31, (dos >> 11) & 31),
                                  (built.tm_year, built.tm_mon, built.tm_mday, built.tm_hour))
                 self.assertEqual(self.setup_folders(), [], "temp left behind")
-                self.assertIn("==== WinExec(Setup.exe) >>%s\\setup.exe" % folder, self.viewer.text())
+                self.assertIn('==== WinExec(Setup.exe) >>"%s\\setup.exe"' % folder, self.viewer.text())
                 os.remove(self.report)
 
     def test_window_shows_in_foreground_and_not_with_hide(self):
@@ -184,9 +186,23 @@ class SetupRuns(StubTestCase):
         broken = bytearray(read_bytes(deflated))
         at = largest_stream(broken)
         broken[at + 200:at + 220] = bytes(20)
+        def renamed(name):
+            # The same length, so that the stored record keeps its framing.
+            data = original.replace(b"|data\\readme.txt|", b"|" + name + b"|")
+            self.assertNotEqual(data, original)
+            return checksum_off(data)
+
+        # A "*" in the time item of a data file: the setup marker outside
+        # the name item.
+        header = re.search(rb"\|data\\words\.txt\|(\d+)\|", original)
+        stray = original[:header.start(1)] + b"*" + original[header.start(1) + 1:]
         cases = [("bad_crc.exe", bytes(flipped), "Bad CRC!"),
                  ("escaping.exe", checksum_off(escaping), "leaves the folder"),
-                 ("broken_stream.exe", checksum_off(bytes(broken)), "data error")]
+                 ("broken_stream.exe", checksum_off(bytes(broken)), "data error"),
+                 ("stray_marker.exe", checksum_off(stray), "setup marker outside"),
+                 ("device_con.exe", renamed(b"dataaaa\\CON.txt"), "CON.txt"),
+                 ("device_nul.exe", renamed(b"data\\readme\\NUL"), "NUL"),
+                 ("trailing_dot.exe", renamed(b"data\\setup.exe."), "setup.exe.")]
         for name, data, text in cases:
             with self.subTest(name=name):
                 path = variant(name, data)
@@ -200,29 +216,127 @@ class SetupRuns(StubTestCase):
                 self.assertIn(text, shown)
                 self.assertFalse(glob.glob(os.path.join(self.prefix.temp_folder(), "..", "xxreadme.txt")))
 
+    def temp_in(self, folder):
+        """Points the prefix's TEMP and TMP at folder (a Windows path) until
+        the returned function restores them."""
+        key = "HKCU\\Environment"
+        saved = {name: self.prefix.run("reg", "query", key, "/v", name).stdout for name in ("TEMP", "TMP")}
+        for name in saved:
+            self.prefix.run("reg", "add", key, "/v", name, "/d", folder, "/f")
+
+        def restore():
+            for name, listing in saved.items():
+                value = re.search(r"(REG_\w*SZ)\s+(.*)", listing)
+                if value:
+                    self.prefix.run("reg", "add", key, "/v", name, "/t", value.group(1), "/d",
+                                    value.group(2).strip(), "/f")
+                else:
+                    self.prefix.run("reg", "delete", key, "/v", name, "/f")
+        return restore
+
+    def test_a_prepared_setup_folder_is_never_used(self):
+        """Someone who can write to temp made the folder the stub names
+        first, with a program in it: the stub takes another name and runs
+        its own setup; the prepared folder stays as it was."""
+        generator = os.path.join(self.prefix.env["WINEPREFIX"], "drive_c", "windows", "system32", "bcrypt.dll")
+        saved = read_bytes(generator)
+        shutil.copy(os.path.join(FAKE_SYSTEM, "bcrypt.dll"), generator)
+        try:
+            planted = os.path.join(self.prefix.temp_folder(), "SETUP_" + "00" * 8)
+            os.makedirs(planted)
+            shutil.copy(TEST_SETUP, os.path.join(planted, "setup.exe"))
+            setup = build_package(self.work, project(), payload())
+            result = self.prefix.run(setup, "/REPORT=%s" % win_path(self.report), "/EXIT=5",
+                                     env={"WINEDLLOVERRIDES": "bcrypt=n"})
+            self.assertEqual(result.returncode, 5, result.stdout)
+            self.assertTrue(self.report_lines()["folder"].endswith("\\SETUP_" + "01" * 8), read(self.report))
+            self.assertEqual(os.listdir(planted), ["setup.exe"])
+            shutil.rmtree(planted)
+            self.assertEqual(self.setup_folders(), [], "temp left behind")
+        finally:
+            with open(generator, "wb") as f:
+                f.write(saved)
+
+    def test_clean_up_never_follows_a_link(self):
+        """A link inside the extraction folder, or the folder itself replaced
+        by one while the setup runs: the clean-up removes the link at most,
+        never what it points to."""
+        outside = os.path.join(self.work, "outside")
+        os.makedirs(outside)
+        sentinel = os.path.join(outside, "sentinel.txt")
+        setup = build_package(self.work, project(), payload())
+        for replace_folder in (False, True):
+            with self.subTest(replace_folder=replace_folder):
+                with open(sentinel, "w") as f:
+                    f.write("keep me")
+                process = self.prefix.start(setup, "/REPORT=%s" % win_path(self.report), "/DIALOG=4000")
+                self.assertTrue(wait_until(lambda: "file=" in read(self.report), 60), "the setup did not run")
+                folder = os.path.join(self.prefix.temp_folder(), self.report_lines()["folder"].split("\\")[-1])
+                moved = folder + ".moved"
+                if replace_folder:
+                    os.rename(folder, moved)
+                    os.symlink(outside, folder)
+                else:
+                    os.symlink(outside, os.path.join(folder, "link"))
+                self.assertEqual(process.wait(timeout=120), 0)
+                self.assertEqual(read(sentinel), "keep me")
+                self.assertTrue(os.path.isdir(outside))
+                for leftover in (folder, moved):
+                    if os.path.islink(leftover):
+                        os.remove(leftover)
+                    shutil.rmtree(leftover, ignore_errors=True)
+                os.remove(self.report)
+
+    def test_a_setup_with_blanks_in_its_name_and_folder_runs(self):
+        spaced = os.path.join(self.prefix.env["WINEPREFIX"], "drive_c", "my temp dir")
+        os.makedirs(spaced, exist_ok=True)
+        restore = self.temp_in("C:\\my temp dir")
+        try:
+            files = {"My Setup.exe": read_bytes(TEST_SETUP), "data/a.txt": b"a"}
+            setup = build_package(self.work, '[setup]\nprogram = "My Setup.exe"\n', files)
+            self.assertEqual(self.run_setup(setup, "/EXIT=4").returncode, 4)
+            info = self.report_lines()
+            self.assertRegex(info["folder"], r"^C:\\my temp dir\\SETUP_[0-9A-F]{16}$")
+            self.assertTrue(info["commandline"].startswith('"%s\\My Setup.exe" /REPORT=' % info["folder"]),
+                            info["commandline"])
+            self.assertEqual(os.listdir(spaced), [])
+        finally:
+            restore()
+
+    def test_closing_the_window_while_extracting_runs_no_setup(self):
+        rng = random.Random(9)
+        files = {"setup.exe": read_bytes(TEST_SETUP),
+                 "big.bin": bytes(rng.getrandbits(8) for _ in range(3000000)) * 20}
+        setup = build_package(self.work, project("[compression]\nstore = true\n"), files)
+        process = self.prefix.start(setup, "/REPORT=%s" % win_path(self.report))
+        self.assertEqual(self.ui("visible", win_path(setup), "60000").returncode, 0, "no window")
+        self.ui("close", win_path(setup))
+        self.assert_ran_nothing(subprocess_result(process), DECLINED)
+
+    def test_a_second_start_while_the_first_runs(self):
+        setup = build_package(self.work, project(), payload())
+        first = self.prefix.start(setup, "/REPORT=%s" % win_path(self.report), "/DIALOG=6000")
+        self.assertTrue(wait_until(lambda: "file=" in read(self.report), 60), "the first setup did not run")
+        second = self.prefix.run(setup, timeout=60)
+        self.assertEqual(second.returncode, ANOTHER_RUNS & 0xFF, second.stdout)
+        self.assertEqual(first.wait(timeout=120), 0)
+
     def test_short_temp_drive_uses_an_alternative_folder(self):
         small = tempfile.mkdtemp(dir=self.prefix.root)
         if subprocess.run(["mount", "-t", "tmpfs", "-o", "size=4m", "tmpfs", small], capture_output=True).returncode:
             self.skipTest("a small file system for the temp folder cannot be mounted here")
-        key = "HKCU\\Environment"
-        saved = {name: self.prefix.run("reg", "query", key, "/v", name).stdout for name in ("TEMP", "TMP")}
+        restore = self.temp_in(win_path(small))
         try:
-            for name in saved:
-                self.prefix.run("reg", "add", key, "/v", name, "/d", win_path(small), "/f")
             setup = build_package(self.work, project(), {"setup.exe": read_bytes(TEST_SETUP),
                                                          "zeros.bin": bytes(6000000)})
             self.assertEqual(self.run_setup(setup).returncode, 0)
-            self.assertRegex(self.report_lines()["folder"], r"^C:\\TEMP(\\TEMP)?_\d+$")
+            self.assertRegex(self.report_lines()["folder"], r"^C:\\(TEMP\\)?TEMP_[0-9A-F]{16}$")
             drive_c = os.path.join(self.prefix.env["WINEPREFIX"], "drive_c")
             self.assertEqual(glob.glob(os.path.join(drive_c, "TEMP*_*")) +
                              glob.glob(os.path.join(drive_c, "TEMP", "TEMP_*")), [], "the folder was not removed")
             self.assertEqual(os.listdir(small), [])
         finally:
-            for name, listing in saved.items():
-                value = re.search(r"REG_EXPAND_SZ\s+(.*)", listing)
-                if value:
-                    self.prefix.run("reg", "add", key, "/v", name, "/t", "REG_EXPAND_SZ", "/d",
-                                    value.group(1).strip(), "/f")
+            restore()
             subprocess.run(["umount", small], check=False)
 
     def test_notice_before_extracting_can_be_declined(self):

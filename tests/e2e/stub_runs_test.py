@@ -96,7 +96,7 @@ class StubRuns(StubTestCase):
         report = os.path.join(self.work, "report.txt")
         self.assertEqual(self.prefix.run(setup, "/extra=1", "/REPORT=%s" % win_path(report)).returncode, 0)
         own = win_path(setup)
-        pattern = (r'==== STUB START ====> \S*\\SETUP_\d+\\Y_Setup\.exe /extra=1 /REPORT=\S+ +/SpanCdLvl=2 '
+        pattern = (r'==== STUB START ====> "\S*\\SETUP_[0-9A-F]{16}\\Y_Setup\.exe" /extra=1 /REPORT=\S+ +/SpanCdLvl=2 '
                    r'/SpanDiskFName1="%s\.001" /OriginExe="%s"<' % (re.escape(own), re.escape(own)))
         self.assertTrue(wait_until(lambda: re.search(pattern, self.viewer.text()), 30), self.viewer.text())
         # The copy extracts the disks and runs the setup without the two span switches.

@@ -71,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (end == std::string::npos) break;
         start = end + sizeof kVolumeSeparator - 1;
     }
-    const ExtractionResult result = ExtractPackage({VolumePath(1), kDestination, "Agent.exe", false}, host);
+    const ExtractionResult result = ExtractPackage({VolumePath(1), kDestination, "Agent.exe", false, ""}, host);
     Require(host.violation.empty());
     // A setup may only run from volumes whose checksum test passed.
     Require(result.failure != ExtractionFailure::None || result.checksumPassed);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/command_line.h"
 #include "base/numbers.h"
 #include "base/paths.h"
 #include "base/registry.h"
@@ -113,8 +114,10 @@ void Switches(const FuzzInput& in) {
     SpannedRestartCommand(in.Text(2), in.Text(1), tail);
     AgentCopyArguments(tail);
     ForwardedMessages(tail, in.Text(2), in.Number(0, 1) & 8);
-    LaunchInputs launch{"C:\\T\\SETUP_1", in.Text(2), tail, "_1", in.Text(1), (in.Number(0, 1) & 16) != 0};
-    SetupCommandLine(launch);
+    LaunchInputs launch{"C:\\T\\SETUP_1", in.Text(2), in.Text(1), tail, "_1", in.Text(1), (in.Number(0, 1) & 16) != 0};
+    const ProgramStart start = SetupCommandLine(launch);
+    const std::string quoted = QuotedPath(start.application);
+    Require(start.commandLine.compare(0, quoted.size(), quoted) == 0);
 }
 
 void NamesAndPaths(const FuzzInput& in) {

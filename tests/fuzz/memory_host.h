@@ -20,7 +20,8 @@ constexpr const char* kDestination = "D";
 
 // True when a path the engine writes lies inside the destination: the
 // destination, a backslash, and components that are neither empty, "." nor
-// "..", with no drive or stream colon anywhere.
+// "..", none ending in a dot or a blank, with no drive or stream colon
+// anywhere.
 inline bool InsideDestination(const std::string& path) {
     const std::string prefix = std::string(kDestination) + "\\";
     if (path.compare(0, prefix.size(), prefix) != 0 || path.find(':') != std::string::npos) return false;
@@ -28,7 +29,7 @@ inline bool InsideDestination(const std::string& path) {
     for (;;) {
         const size_t end = path.find_first_of("\\/", start);
         const std::string part = path.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        if (part.empty() || part == "." || part == "..") return false;
+        if (part.empty() || part == "." || part == ".." || part.back() == '.' || part.back() == ' ') return false;
         if (end == std::string::npos) return true;
         start = end + 1;
     }
@@ -54,8 +55,9 @@ public:
         return DigestOf(volume, sha, digest, [] {});
     }
     bool CreateFolderTree(const std::string&) override { return true; }
-    std::unique_ptr<OutputFile> OpenForAppend(const std::string& path) override {
+    std::unique_ptr<OutputFile> OpenOutput(const std::string& path, bool append) override {
         Check(InsideDestination(path), "a file written outside the destination: " + path);
+        if (!append) written[path].clear();
         return std::make_unique<File>(*this, written[path]);
     }
     bool WriteWholeFile(const std::string& path, const std::string& data, uint32_t) override {

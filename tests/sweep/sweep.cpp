@@ -124,7 +124,7 @@ Run Extract(const Volumes& volumes) {
     const size_t before = g_live;
     g_peak = before;
     const auto start = std::chrono::steady_clock::now();
-    run.result = ExtractPackage({fuzz::VolumePath(1), fuzz::kDestination, agent, false}, host);
+    run.result = ExtractPackage({fuzz::VolumePath(1), fuzz::kDestination, agent, false, ""}, host);
     run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     run.peakBytes = g_peak - before;
     run.violation = host.violation;
@@ -132,9 +132,7 @@ Run Extract(const Volumes& volumes) {
     return run;
 }
 
-bool WouldRunSetup(const ExtractionResult& r) {
-    return r.failure == ExtractionFailure::None && !r.setupCommand.empty();
-}
+bool WouldRunSetup(const ExtractionResult& r) { return r.failure == ExtractionFailure::None && !r.setupName.empty(); }
 
 // The files of a run without the update agent, which a flipped trailer byte
 // may ask for beside the setup's files.

@@ -16,6 +16,7 @@
 #include "format/records.h"
 #include "format/std_file.h"
 #include "tests/unit/builder_test_util.h"
+#include "tests/unit/stored_name_cases.h"
 #include "tests/unit/test_util.h"
 
 namespace rv::builder {
@@ -178,6 +179,27 @@ TEST(Build, RefusesSourceNamesThatCannotBeStored) {
     const CliError e = Failure([&] { folder.Build(""); });
     EXPECT_EQ(e.code(), kExitInput);
     EXPECT_NE(std::string(e.what()).find("what?.txt"), std::string::npos) << e.what();
+}
+
+// The builder refuses every name the stub would refuse to extract, and
+// builds every other one.
+TEST(Build, StoresExactlyTheNamesTheStubExtracts) {
+    for (const test::StoredNameCase& c : test::kStoredNameCases) {
+        if (!c.fileOnLinux) continue;
+        SCOPED_TRACE(c.name);
+        ProjectFolder folder;
+        folder.AddSource("setup.exe", "x");
+        folder.AddSource(c.name, "x");
+        const CliError e = Failure([&] { folder.Build("[setup]\nprogram = \"setup.exe\"\n"); });
+        EXPECT_EQ(e.code(), c.safe ? kExitOk : kExitInput) << e.what();
+        if (!c.safe) {
+            EXPECT_NE(std::string(e.what()).find("cannot be stored"), std::string::npos) << e.what();
+        }
+    }
+    ProjectFolder folder;
+    folder.AddSource("CON.exe", "x");
+    const CliError e = Failure([&] { folder.Build("[setup]\nprogram = \"CON.exe\"\n"); });
+    EXPECT_EQ(e.code(), kExitInput);
 }
 
 TEST(Build, OriginalDescriptorGoesIntoThePackageBesideTheFiles) {

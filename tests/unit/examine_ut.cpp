@@ -38,6 +38,24 @@ TEST(Inspect, DamageIsReportedWithTheVolumeName) {
     EXPECT_EQ(Failure([&] { ReadContents(folder.Path("stub.exe"), Checksums::Report); }).code(), kExitDamaged);
 }
 
+// The launcher of a package spanned over disks names its first volume: the
+// first volume of another build beside it is damage, not a package.
+TEST(Inspect, TheLauncherNamesItsFirstVolume) {
+    ProjectFolder ours, theirs;
+    ours.AddSource("setup.exe", "ours");
+    theirs.AddSource("setup.exe", "theirs");
+    const std::string project = "[package]\nspanned_over_disks = true\n";
+    const BuildSummary built = ours.Build(project);
+    const std::string launcher = built.launcher;
+    ASSERT_FALSE(launcher.empty());
+    EXPECT_EQ(ReadContents(launcher, Checksums::Require).files.size(), 1u);
+    WriteWholeFile(launcher + ".001", Contents(theirs.Build(project).launcher + ".001"));
+    const CliError e = Failure([&] { ReadContents(launcher, Checksums::Require); });
+    EXPECT_EQ(e.code(), kExitDamaged);
+    EXPECT_NE(std::string(e.what()).find("does not match the digest the launcher holds"), std::string::npos)
+        << e.what();
+}
+
 TEST(Inspect, BrokenRecordFailsEvenWithoutAChecksum) {
     test::TempDir dir;
     PackageSettings s;

@@ -27,6 +27,7 @@ public:
     std::function<void(int)> onAsk;
     bool noSha256 = false;   // a system without SHA-256
     uint64_t bytesRead = 0;  // from every volume
+    bool stop = false;       // the window was closed
 
     bool FileExists(const std::string& path) override {
         return written.count(path) != 0 || StdFileSource(path).IsOpen();
@@ -41,8 +42,9 @@ public:
         return DigestOf(volume, sha, digest, [] {});
     }
     bool CreateFolderTree(const std::string&) override { return true; }
-    std::unique_ptr<OutputFile> OpenForAppend(const std::string& path) override {
+    std::unique_ptr<OutputFile> OpenOutput(const std::string& path, bool append) override {
         if (!failWritesTo.empty() && path.find(failWritesTo) != std::string::npos) return nullptr;
+        if (!append) written[path].clear();
         return std::make_unique<MemoryFile>(*this, path);
     }
     bool WriteWholeFile(const std::string& path, const std::string& data, uint32_t date) override {
@@ -69,6 +71,7 @@ public:
     int64_t FreeBytes(const std::string&) override { return 1000000000; }
     void Trace(const std::string&) override {}
     uint64_t TickMs() override { return 0; }
+    bool StopRequested() override { return stop; }
 
 private:
     class CountingSource final : public ByteSource {
@@ -107,6 +110,7 @@ private:
 struct Entry {
     std::string header;
     std::string content;
+    int64_t declared = -1;  // the size the package states for the file; -1: the content's
 };
 
 struct Sealing {
@@ -130,7 +134,7 @@ std::string Build(const test::TempDir& dir, const std::vector<Entry>& records, u
     const std::string path = dir.Path(sealing.name);
     PackageWriter w(s, path);
     for (const Entry& e : records) {
-        w.BeginFile(e.content.size());
+        w.BeginFile(e.declared >= 0 ? static_cast<uint64_t>(e.declared) : e.content.size());
         EXPECT_TRUE(w.AddRecord(e.header, e.content));
     }
     EXPECT_TRUE(w.Finish()) << w.error();
@@ -144,10 +148,11 @@ TEST(Extraction, FilesTimesSetupCommandAndProgress) {
                                             {MakeRecordHeader("data/sub/b.txt", 0), "b"},
                                             {MakeRecordHeader("data\\a.txt", 0), "+more"}});
     FakeHost host;
-    const ExtractionResult r = ExtractPackage({package, "DEST", "", false}, host);
+    const ExtractionResult r = ExtractPackage({package, "DEST", "", false, ""}, host);
     EXPECT_EQ(r.failure, ExtractionFailure::None);
     EXPECT_TRUE(r.checksumPassed);
-    EXPECT_EQ(r.setupCommand, "setup.exe*/S");
+    EXPECT_EQ(r.setupName, "setup.exe");
+    EXPECT_EQ(r.setupParameters, "/S");
     EXPECT_EQ(host.written["DEST\\setup.exe"], "program");
     EXPECT_EQ(host.written["DEST\\data\\a.txt"], std::string(100000, 'a') + "+more");
     EXPECT_EQ(host.written["DEST\\data\\sub\\b.txt"], "b");
@@ -166,13 +171,13 @@ TEST(Extraction, VolumesPromptsAndCancel) {
     ASSERT_GE(volumes, 3);
 
     FakeHost quiet;
-    ExtractionResult r = ExtractPackage({package, "D", "", false}, quiet);
+    ExtractionResult r = ExtractPackage({package, "D", "", false, ""}, quiet);
     EXPECT_EQ(r.failure, ExtractionFailure::None);
     EXPECT_EQ(quiet.written["D\\big.bin"], big);
     EXPECT_TRUE(quiet.asked.empty());  // every volume is there: no question
 
     FakeHost always;
-    r = ExtractPackage({package, "D", "", true}, always);
+    r = ExtractPackage({package, "D", "", true, ""}, always);
     EXPECT_EQ(r.failure, ExtractionFailure::None);
     std::vector<int> expected;
     for (int n = 2; n <= volumes; ++n) expected.push_back(n);
@@ -187,15 +192,15 @@ TEST(Extraction, VolumesPromptsAndCancel) {
     waiting.onAsk = [&](int) {
         if (waiting.asked.size() == 2) WriteWholeFile(third, held);
     };
-    r = ExtractPackage({package, "D", "", false}, waiting);
+    r = ExtractPackage({package, "D", "", false, ""}, waiting);
     EXPECT_EQ(waiting.asked, (std::vector<int>{3, 3}));
     EXPECT_EQ(r.failure, ExtractionFailure::None);
 
     FakeHost cancelling;
     cancelling.answer = false;
-    r = ExtractPackage({package, "D", "", true}, cancelling);
+    r = ExtractPackage({package, "D", "", true, ""}, cancelling);
     EXPECT_EQ(r.failure, ExtractionFailure::Cancelled);
-    EXPECT_EQ(r.setupCommand, "");
+    EXPECT_EQ(r.setupName, "");
 }
 
 TEST(Extraction, AVolumeThatIsNotTheNextDiskIsRefused) {
@@ -224,7 +229,7 @@ TEST(Extraction, AVolumeThatIsNotTheNextDiskIsRefused) {
     for (const auto& c : cases) {
         ASSERT_TRUE(WriteWholeFile(second, c.asSecond));
         FakeHost host;
-        const ExtractionResult r = ExtractPackage({package, "D", "", false}, host);
+        const ExtractionResult r = ExtractPackage({package, "D", "", false, ""}, host);
         EXPECT_EQ(r.failure, ExtractionFailure::Damaged) << c.what;
         EXPECT_NE(r.damage.find(c.damage), std::string::npos) << c.what << ": " << r.damage;
     }
@@ -265,11 +270,57 @@ TEST(Extraction, ChainedVolumesAreCheckedBeforeUse) {
         }
         FakeHost host;
         host.noSha256 = c.noSha256;
-        const ExtractionResult r = ExtractPackage({package, "D", "", false}, host);
+        const ExtractionResult r = ExtractPackage({package, "D", "", false, ""}, host);
         EXPECT_EQ(r.failure, c.failure) << c.what;
         EXPECT_NE(r.damage.find(c.damage), std::string::npos) << c.what << ": " << r.damage;
         if (c.failure != ExtractionFailure::None) {
             EXPECT_NE(host.written["D\\big.bin"].size(), 30000u) << c.what;
+        }
+    }
+}
+
+// The launcher of a package spanned over disks is the file that gets signed;
+// in the restart from its copy, the first volume beside it must be the one
+// it names, before any byte of that volume is used. A launcher of an older
+// builder names none, and its first volume keeps the older rules.
+TEST(Extraction, TheLauncherNamesTheFirstVolume) {
+    const std::vector<Entry> records = {{MakeSetupRecordHeader("setup.exe", "", 0), "p"}};
+    const std::vector<Entry> others = {{MakeSetupRecordHeader("setup.exe", "", 0), "q"}};
+    const struct {
+        const char* what;
+        bool named;
+        bool swap;
+        ExtractionFailure failure;
+    } cases[] = {
+        {"named, whole", true, false, ExtractionFailure::None},
+        {"named, the first volume of another package", true, true, ExtractionFailure::Damaged},
+        {"older launcher: nothing named", false, true, ExtractionFailure::None},
+    };
+    for (const auto& c : cases) {
+        test::TempDir dir;
+        const std::string data = Build(dir, records, 0, false, {true, nullptr, 9, "Setup.exe.001"});
+        const std::string other = Build(dir, others, 0, false, {true, nullptr, 9, "Other.exe.001"});
+        PackageSettings s;
+        s.stubImage = test::FakeStubImage(4096);
+        PackageWriter launcher(s, dir.Path("Y_Setup.exe"));
+        VolumeDigest digest{};
+        ASSERT_TRUE(builder::DigestOfFile(data, digest));
+        const std::string record = NextVolumeRecord(digest);
+        if (c.named) {
+            EXPECT_TRUE(launcher.AddRecord("", "", &record));
+        }
+        ASSERT_TRUE(launcher.Finish()) << launcher.error();
+        std::string swapped;
+        if (c.swap) {
+            ASSERT_TRUE(ReadWholeFile(other, swapped));
+            ASSERT_TRUE(WriteWholeFile(data, swapped));
+        }
+        FakeHost host;
+        const ExtractionResult r = ExtractPackage({data, "D", "", false, dir.Path("Y_Setup.exe")}, host);
+        EXPECT_EQ(r.failure, c.failure) << c.what << ": " << r.damage;
+        if (c.failure == ExtractionFailure::Damaged) {
+            EXPECT_NE(r.damage.find("is not disk 1 of this package"), std::string::npos) << r.damage;
+            EXPECT_EQ(host.written.count("D\\setup.exe"), 0u) << c.what;
         }
     }
 }
@@ -302,7 +353,7 @@ TEST(Extraction, SealedVolumesAreSummedInTheExtractionPass) {
             ASSERT_TRUE(WriteWholeFile(package, bytes));
         }
         FakeHost host;
-        const ExtractionResult r = ExtractPackage({package, "D", "", false}, host);
+        const ExtractionResult r = ExtractPackage({package, "D", "", false, ""}, host);
         EXPECT_EQ(r.failure, c.failure) << c.what;
         EXPECT_EQ(r.checksumPassed, c.failure == ExtractionFailure::None) << c.what;
         const double perByte = static_cast<double>(host.bytesRead) / static_cast<double>(bytes.size());
@@ -314,7 +365,7 @@ TEST(Extraction, DamageAndWriteFailures) {
     test::TempDir dir;
     {  // A missing first volume.
         FakeHost host;
-        const ExtractionResult r = ExtractPackage({dir.Path("none.exe"), "D", "", false}, host);
+        const ExtractionResult r = ExtractPackage({dir.Path("none.exe"), "D", "", false, ""}, host);
         EXPECT_EQ(r.failure, ExtractionFailure::BadChecksum);
         EXPECT_FALSE(r.checksumPassed);
     }
@@ -324,7 +375,7 @@ TEST(Extraction, DamageAndWriteFailures) {
                                          {MakeRecordHeader("..\\evil.txt", 0), "2"},
                                          {MakeRecordHeader("later.txt", 0), "3"}});
         FakeHost host;
-        const ExtractionResult r = ExtractPackage({p, "D", "", false}, host);
+        const ExtractionResult r = ExtractPackage({p, "D", "", false, ""}, host);
         EXPECT_EQ(r.failure, ExtractionFailure::Damaged);
         EXPECT_NE(r.damage.find("..\\evil.txt"), std::string::npos);
         EXPECT_EQ(host.written.size(), 1u);
@@ -337,7 +388,7 @@ TEST(Extraction, DamageAndWriteFailures) {
                                          {MakeSetupRecordHeader("setup.exe", "", 0), "s"}});
         FakeHost host;
         host.failWritesTo = "locked";
-        const ExtractionResult r = ExtractPackage({p, "D", "", false}, host);
+        const ExtractionResult r = ExtractPackage({p, "D", "", false, ""}, host);
         EXPECT_EQ(r.failure, ExtractionFailure::WriteFailed);
         ASSERT_EQ(host.errors.size(), 1u);
         EXPECT_EQ(host.errors[0].rfind("D\\locked1.txt<P><P>Unable to save Extracted File!<P><P>denied<P>", 0), 0u);
@@ -345,11 +396,73 @@ TEST(Extraction, DamageAndWriteFailures) {
     }
 }
 
+// What never ends in a setup run: a marker outside a name, files larger
+// than the package states (its largest required-space entry: each file
+// rounded up to 64 KB, here 2 x 65536 for the two files), a closed window.
+TEST(Extraction, NoSetupFromAHeaderOrSizeThatIsWrong) {
+    const Entry setup{MakeSetupRecordHeader("setup.exe", "/S", 0), "s"};
+    const struct {
+        const char* what;
+        std::vector<Entry> records;
+        bool stop;
+        ExtractionFailure failure;
+        const char* damage;
+    } cases[] = {
+        {"marker outside the name", {setup, {"|a.txt|0|x*|", "a"}}, false, ExtractionFailure::Damaged, "marker"},
+        {"a device name",
+         {setup, {MakeRecordHeader("sub\\NUL.txt", 0), "a"}},
+         false,
+         ExtractionFailure::Damaged,
+         "NUL.txt"},
+        {"exactly the stated space",
+         {setup, {MakeRecordHeader("a.bin", 0), std::string(131071, 'a'), 65536}},
+         false,
+         ExtractionFailure::None,
+         ""},
+        {"one byte beyond it",
+         {setup, {MakeRecordHeader("a.bin", 0), std::string(131072, 'a'), 65536}},
+         false,
+         ExtractionFailure::Damaged,
+         "grow beyond"},
+        {"far beyond it, compressed",
+         {setup, {MakeRecordHeader("a.bin", 0), std::string(3000000, 'a'), 10}},
+         false,
+         ExtractionFailure::Damaged,
+         "grow beyond"},
+        {"the window closed", {setup, {MakeRecordHeader("a.txt", 0), "a"}}, true, ExtractionFailure::Stopped, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempDir dir;
+        const std::string p = Build(dir, c.records);
+        FakeHost host;
+        host.stop = c.stop;
+        const ExtractionResult r = ExtractPackage({p, "D", "", false, ""}, host);
+        EXPECT_EQ(r.failure, c.failure);
+        EXPECT_NE(r.damage.find(c.damage), std::string::npos) << r.damage;
+        EXPECT_EQ(r.setupName.empty(), c.failure != ExtractionFailure::None);
+        EXPECT_LE(host.written["D\\a.bin"].size(), 131071u);
+    }
+}
+
+TEST(Extraction, TheFirstRecordOfANameMakesTheFileAfresh) {
+    test::TempDir dir;
+    const std::string p =
+        Build(dir, {{MakeRecordHeader("a.txt", 0), "one"}, {MakeRecordHeader("A.TXT", 0), "+two"}}, 0);
+    FakeHost host;
+    host.written["D\\a.txt"] = "planted";
+    const ExtractionResult r = ExtractPackage({p, "D", "", false, ""}, host);
+    EXPECT_EQ(r.failure, ExtractionFailure::None);
+    EXPECT_EQ(host.written["D\\a.txt"], "one");
+    EXPECT_EQ(host.written["D\\A.TXT"], "+two");  // one file on Windows: opened to append
+    EXPECT_EQ(host.progress, (std::vector<std::string>{"reset 0", "reset 2", "step"}));
+}
+
 TEST(Extraction, FreshAgentBesideTheFiles) {
     test::TempDir dir;
     const std::string package = Build(dir, {{MakeRecordHeader("a.txt", 0), "a"}}, 0, true);
     FakeHost host;
-    ExtractPackage({package, "D", "Agent.exe", false}, host);
+    ExtractPackage({package, "D", "Agent.exe", false, ""}, host);
     const std::string agent = host.written["D\\Agent.exe"];
     EXPECT_EQ(host.dates["D\\Agent.exe"], 0x12345678u);  // the package file's own time
     MemorySource src(agent);
@@ -364,7 +477,7 @@ TEST(Extraction, FreshAgentBesideTheFiles) {
     FakeHost notExe;
     const std::string renamed = dir.Path("Setup.bin");
     std::rename(package.c_str(), renamed.c_str());
-    ExtractPackage({renamed, "D", "Agent.exe", false}, notExe);
+    ExtractPackage({renamed, "D", "Agent.exe", false, ""}, notExe);
     EXPECT_EQ(notExe.written.count("D\\Agent.exe"), 0u);
 }
 

@@ -17,10 +17,27 @@ TEST(FileUtil, DriveRootAndChunks) {
 }
 
 TEST(FileUtil, SelfDeleteBatch) {
-    EXPECT_EQ(SelfDeleteBatchText("C:\\T\\_DEL_ME_.BAT", "C:\\A\\X_U.exe", "C:\\A", "\"", true),
-              ":START\r\nDEL \"C:\\A\\X_U.exe\"\r\nIF exist \"C:\\A\\X_U.exe\" GOTO START\r\nRD \"C:\\A\"\r\n"
-              "DEL \"C:\\T\\_DEL_ME_.BAT\"\r\n");
-    EXPECT_EQ(SelfDeleteBatchText("B", "E", "D", "", false), ":START\r\nDEL E\r\nIF exist E GOTO START\r\nDEL B\r\n");
+    const struct {
+        const char* batch;
+        const char* exe;
+        const char* folder;
+        bool removeFolder;
+        const char* text;
+    } cases[] = {
+        {"C:\\T\\~rv5F3A.bat", "C:\\A\\X_U.exe", "C:\\A", true,
+         ":START\r\nDEL \"C:\\A\\X_U.exe\"\r\nIF exist \"C:\\A\\X_U.exe\" GOTO START\r\nRD \"C:\\A\"\r\n"
+         "DEL \"C:\\T\\~rv5F3A.bat\"\r\n"},
+        // Blanks stay inside the quotes; "%" is doubled, so that
+        // "%WINDIR%" in a folder name stays a name.
+        {"C:\\My Temp\\b.bat", "C:\\%WINDIR%\\100% x.exe", "C:\\%WINDIR%", true,
+         ":START\r\nDEL \"C:\\%%WINDIR%%\\100%% x.exe\"\r\nIF exist \"C:\\%%WINDIR%%\\100%% x.exe\" GOTO START\r\n"
+         "RD \"C:\\%%WINDIR%%\"\r\nDEL \"C:\\My Temp\\b.bat\"\r\n"},
+        {"B", "E", "D", false, ":START\r\nDEL \"E\"\r\nIF exist \"E\" GOTO START\r\nDEL \"B\"\r\n"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SelfDeleteBatchText(c.batch, c.exe, c.folder, c.removeFolder), c.text) << c.exe;
+    EXPECT_EQ(SelfDeleteArguments("C:\\Users\\A (x)\\Temp\\~rv1.bat"),
+              "/d /c \"\"C:\\Users\\A (x)\\Temp\\~rv1.bat\"\"");
 }
 
 TEST(FileUtil, ErrorPages) {

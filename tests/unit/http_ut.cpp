@@ -86,6 +86,24 @@ TEST(Http, RangeAnswers) {
     EXPECT_EQ(RangeHeader(300), "Range: bytes=300-\r\n");
 }
 
+TEST(Http, NothingBeyondTheStatedLength) {
+    const struct {
+        int64_t received;
+        uint32_t got;
+        int64_t size;
+        bool within;
+    } cases[] = {
+        {0, 100, 100, true},         {0, 101, 100, false},
+        {90, 10, 100, true},         {90, 11, 100, false},
+        {100, 1, 100, false},        {100, 0, 100, true},
+        {-1, 1, 100, false},         {INT64_MAX - 5, 10240, INT64_MAX, false},
+        {0, 10240, INT64_MAX, true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(WithinStatedLength(c.received, c.got, c.size), c.within)
+            << c.received << "+" << c.got << "/" << c.size;
+}
+
 TEST(Http, WorthResumingOnlyAPartOfTheFile) {
     EXPECT_FALSE(WorthResuming(0, 100));
     EXPECT_TRUE(WorthResuming(1, 100));

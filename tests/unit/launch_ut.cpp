@@ -7,29 +7,38 @@ namespace {
 
 TEST(Launch, SetupCommandLines) {
     const struct {
-        const char* command;
+        const char* name;
+        const char* parameters;
         const char* tail;
         bool agent;
-        const char* expected;
+        const char* program;
+        const char* arguments;
     } cases[] = {
-        {"setup.exe*", "", false, "C:\\T\\S\\setup.exe /TH_ID=_42 /OriginExe=\"E:\\Setup.exe\""},
-        {"setup.exe* /S /v", "/LANG=1", false,
-         "C:\\T\\S\\setup.exe /LANG=1 /S /v /TH_ID=_42 /OriginExe=\"E:\\Setup.exe\""},
-        {"setup.exe", "/x", true, "C:\\T\\S\\setup.exe /x /TH_ID=_42 /OriginExe=\"E:\\Setup.exe\" /AutoUpdateProg"},
-        {"setup.exe*", "/SpanCdLvl=2 /SpanDiskFName1=\"E:\\Setup.exe.001\" /OriginExe=\"E:\\Setup.exe\"", false,
-         "C:\\T\\S\\setup.exe /OriginExe=\"E:\\Setup.exe\" /TH_ID=_42"},
-        {"sub\\inst.exe *", "/originexe=x", false,
-         "C:\\T\\S\\sub\\inst.exe /originexe=x /TH_ID=_42 /OriginExe=\"E:\\Setup.exe\""},  // case-sensitive test
+        {"setup.exe", "", "", false, "C:\\T\\S\\setup.exe", "/TH_ID=_42 /OriginExe=\"E:\\Setup.exe\""},
+        {"setup.exe", " /S /v", "/LANG=1", false, "C:\\T\\S\\setup.exe",
+         "/LANG=1 /S /v /TH_ID=_42 /OriginExe=\"E:\\Setup.exe\""},
+        {"setup.exe", "", "/x", true, "C:\\T\\S\\setup.exe",
+         "/x /TH_ID=_42 /OriginExe=\"E:\\Setup.exe\" /AutoUpdateProg"},
+        {"setup.exe", "", "/SpanCdLvl=2 /SpanDiskFName1=\"E:\\Setup.exe.001\" /OriginExe=\"E:\\Setup.exe\"", false,
+         "C:\\T\\S\\setup.exe", "/OriginExe=\"E:\\Setup.exe\" /TH_ID=_42"},
+        {"sub\\inst.exe", "", "/originexe=x", false, "C:\\T\\S\\sub\\inst.exe",
+         "/originexe=x /TH_ID=_42 /OriginExe=\"E:\\Setup.exe\""},  // case-sensitive test
+        // Blanks in the name or the folder stay inside the quotes.
+        {"sub/My Setup.exe", "/q", "", false, "C:\\T\\S\\sub\\My Setup.exe",
+         "/q /TH_ID=_42 /OriginExe=\"E:\\Setup.exe\""},
     };
     for (const auto& c : cases) {
         LaunchInputs in;
         in.destination = "C:\\T\\S";
-        in.setupCommand = c.command;
+        in.setupName = c.name;
+        in.setupParameters = c.parameters;
         in.commandTail = c.tail;
         in.token = "_42";
         in.ownPath = "E:\\Setup.exe";
         in.agentProgram = c.agent;
-        EXPECT_EQ(SetupCommandLine(in), c.expected) << c.command << " / " << c.tail;
+        const ProgramStart start = SetupCommandLine(in);
+        EXPECT_EQ(start.application, c.program) << c.name;
+        EXPECT_EQ(start.commandLine, "\"" + std::string(c.program) + "\" " + c.arguments) << c.name << " / " << c.tail;
     }
     EXPECT_EQ(RemoveSwitch("a /x=1 /y=2", "/x="), "a /y=2");
     EXPECT_EQ(RemoveSwitch("a /y=2 /x=1", "/x="), "a /y=2 ");
@@ -64,8 +73,11 @@ TEST(Launch, AlternativeDriveAndExitCodes) {
     EXPECT_EQ(PickAlternativeDrive({}, 'C'), 0);
     EXPECT_EQ(ExitCodeFor(SetupOutcome::Ran, 0), 0);
     EXPECT_EQ(ExitCodeFor(SetupOutcome::Ran, 3010), 3010);
-    const SetupOutcome failures[] = {SetupOutcome::Declined, SetupOutcome::DiskCancelled, SetupOutcome::Damaged,
-                                     SetupOutcome::ExtractionFailed, SetupOutcome::NotStarted};
+    EXPECT_EQ(ExitCodeFor(SetupOutcome::AnotherRunning, 0), 1618);
+    EXPECT_EQ(ExitCodeFor(SetupOutcome::Declined, 0), 1602);
+    const SetupOutcome failures[] = {SetupOutcome::Declined,   SetupOutcome::DiskCancelled,
+                                     SetupOutcome::Damaged,    SetupOutcome::ExtractionFailed,
+                                     SetupOutcome::NotStarted, SetupOutcome::AnotherRunning};
     for (SetupOutcome a : failures) {
         EXPECT_NE(ExitCodeFor(a, 0), 0);
         for (SetupOutcome b : failures) {

@@ -2,6 +2,7 @@
 
 #include "format/bytes.h"
 #include "format/records.h"
+#include "tests/unit/stored_name_cases.h"
 #include "tests/unit/test_util.h"
 
 namespace rv {
@@ -107,11 +108,14 @@ TEST(RecordHeaders, SetupMarkerAndTime) {
         bool isSetup;
         const char* command;
         uint32_t time;
+        bool stray;
     } cases[] = {
-        {"|setup.exe*/S /lang=1|1234|", "setup.exe", true, "setup.exe*/S /lang=1", 1234},
-        {"|setup.exe*|0|", "setup.exe", true, "setup.exe*", 0},
-        {"|data\\a.txt|", "data\\a.txt", false, "", 0},
-        {"|a.txt|x*|", "a.txt", true, "|a.txt|x*|", 0},  // "*" outside item 0: the whole header
+        {"|setup.exe*/S /lang=1|1234|", "setup.exe", true, "setup.exe*/S /lang=1", 1234, false},
+        {"|setup.exe*|0|", "setup.exe", true, "setup.exe*", 0, false},
+        {"|data\\a.txt|", "data\\a.txt", false, "", 0, false},
+        // A "*" outside item 0 marks no setup and damages the header.
+        {"|a.txt|x*|", "a.txt", false, "", 0, true},
+        {"|setup.exe|0|x\\..\\cmd.exe /c*|", "setup.exe", false, "", 0, true},
     };
     for (const Case& c : cases) {
         const RecordHeader h = ParseRecordHeader(c.text);
@@ -119,34 +123,19 @@ TEST(RecordHeaders, SetupMarkerAndTime) {
         EXPECT_EQ(h.isSetup, c.isSetup) << c.text;
         EXPECT_EQ(h.setupCommand, c.command) << c.text;
         EXPECT_EQ(h.fileTime, c.time) << c.text;
+        EXPECT_EQ(h.strayMarker, c.stray) << c.text;
     }
+    const RecordHeader both = ParseRecordHeader("|setup.exe*/S|0|*|");
+    EXPECT_TRUE(both.isSetup && both.strayMarker);
+    EXPECT_EQ(both.setupParameters, "/S");
     EXPECT_EQ(MakeSetupRecordHeader("setup.exe", "/S", 7), "|setup.exe*/S|7|");
 }
 
-TEST(RecordHeaders, OnlyRelativeNamesInsideTheFolderAreSafe) {
-    const struct {
-        const char* name;
-        bool safe;
-    } cases[] = {
-        {"setup.exe", true},
-        {"data\\sub\\a.txt", true},
-        {"data/a.txt", true},
-        {"..\\evil.exe", false},
-        {"data\\..\\..\\x", false},
-        {"C:\\Windows\\x", false},
-        {"C:x", false},
-        {"\\\\server\\share", false},
-        {"\\abs", false},
-        {"/abs", false},
-        {"", false},
-        {"a\\\\b", false},
-        {"a\\.\\b", false},
-        {"trail\\", false},
-        {"x\x01y", false},
-        {"a*b", false},
-        {"...", true},
-    };
-    for (const auto& c : cases) EXPECT_EQ(IsSafeRelativeName(c.name), c.safe) << c.name;
+TEST(RecordHeaders, OnlyNamesOfFilesInsideTheFolderAreSafe) {
+    for (const test::StoredNameCase& c : test::kStoredNameCases) {
+        EXPECT_EQ(IsSafeRelativeName(c.name), c.safe) << c.name;
+        EXPECT_EQ(UnsafeNameReason(c.name).empty(), c.safe) << c.name;
+    }
 }
 
 }  // namespace

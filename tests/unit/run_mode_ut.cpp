@@ -52,7 +52,12 @@ TEST(RunModes, PlanByTrailerNameAndSwitches) {
         EXPECT_EQ(plan.forwardRequests, c.forward) << c.what;
         EXPECT_EQ(plan.deleteSelf, c.deleteSelf) << c.what;
         EXPECT_EQ(plan.removeFolder, c.removeFolder) << c.what;
+        // Only a setup's second start says that another one runs; the
+        // update program and its copy meet their running copy on purpose.
+        EXPECT_EQ(plan.anotherRunning, c.windowExists && c.in.ownPath.find("Upd.exe") == std::string::npos) << c.what;
     }
+    EXPECT_FALSE(
+        DecideRunPlan(EvaluateModeTests(Inputs(true, "X_Upd.exe", "Upd.exe", false, "")), true).anotherRunning);
 }
 
 TEST(RunModes, WindowClassNames) {
@@ -98,14 +103,31 @@ TEST(RunModes, PackagePathFromTheSpannedRestartOnly) {
 }
 
 TEST(RunModes, SpannedRestartAndAgentCopyArguments) {
-    EXPECT_EQ(SpannedRestartCommand("C:\\T\\SETUP_1\\Y_Setup.exe", "E:\\Setup.exe", " /x=1 "),
-              "C:\\T\\SETUP_1\\Y_Setup.exe /x=1  /SpanCdLvl=2 /SpanDiskFName1=\"E:\\Setup.exe.001\" "
+    const ProgramStart restart = SpannedRestartCommand("C:\\T\\SETUP_1\\Y_Setup.exe", "E:\\Setup.exe", " /x=1 ");
+    EXPECT_EQ(restart.application, "C:\\T\\SETUP_1\\Y_Setup.exe");
+    EXPECT_EQ(restart.commandLine,
+              "\"C:\\T\\SETUP_1\\Y_Setup.exe\" /x=1  /SpanCdLvl=2 /SpanDiskFName1=\"E:\\Setup.exe.001\" "
               "/OriginExe=\"E:\\Setup.exe\"");
-    EXPECT_EQ(SpannedRestartCommand("Y.exe", "E:\\S.exe", ""),
-              "Y.exe /SpanCdLvl=2 /SpanDiskFName1=\"E:\\S.exe.001\" /OriginExe=\"E:\\S.exe\"");
+    EXPECT_EQ(SpannedRestartCommand("C:\\My Temp\\Y.exe", "E:\\S.exe", "").commandLine,
+              "\"C:\\My Temp\\Y.exe\" /SpanCdLvl=2 /SpanDiskFName1=\"E:\\S.exe.001\" /OriginExe=\"E:\\S.exe\"");
     EXPECT_EQ(AgentCopyArguments("/TRANSIENT=|1|0| /DELAY=5"), " /TRANSIENTx=|1|0| /SleepX=5");
     EXPECT_EQ(AgentCopyArguments("/TRANSIENT= /DELAY=5"), " /SleepX=5");  // empty when a blank follows
     EXPECT_EQ(AgentCopyArguments(""), "");
+}
+
+TEST(RunModes, WaitSwitchNeverOverflows) {
+    const struct {
+        long long seconds;
+        unsigned long ms;
+    } cases[] = {{-5, 0},
+                 {0, 0},
+                 {10, 10000},
+                 {4294966, 4294966000ul},
+                 {4294967, 4294967000ul},
+                 {4294968, 4294967000ul},
+                 {1LL << 40, 4294967000ul},
+                 {9223372036854775807LL, 4294967000ul}};
+    for (const auto& c : cases) EXPECT_EQ(WaitSwitchMs(c.seconds), c.ms) << c.seconds;
 }
 
 TEST(RunModes, ForwardedMessages) {

@@ -5,9 +5,23 @@
 namespace rv {
 namespace {
 
-TEST(TempFolders, SetupFolderName) {
-    EXPECT_EQ(SetupFolderName("C:\\TEMP\\", 0x5A3B1234), "C:\\TEMP\\SETUP_4660");
-    EXPECT_EQ(SetupFolderName("C:\\TEMP", 0xFFFF), "C:\\TEMP\\SETUP_65535");
+TEST(TempFolders, PrivateFolderNames) {
+    const struct {
+        const char* parent;
+        const char* prefix;
+        const char* random;
+        const char* name;
+    } cases[] = {
+        {"C:\\TEMP\\", "SETUP_", "0123456789ABCDEF", "C:\\TEMP\\SETUP_0123456789ABCDEF"},
+        {"C:\\TEMP", "SETUP_", "AB", "C:\\TEMP\\SETUP_AB"},
+        {"D:\\", "TEMP_", "AB", "D:\\TEMP_AB"},
+        // A temp path the system could not give (one longer than the
+        // buffer, say) must not put the folder at the root of the drive.
+        {"", "SETUP_", "AB", ""},
+        // Without the system's generator there is no name nobody could guess.
+        {"C:\\TEMP\\", "SETUP_", "", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(PrivateFolderName(c.parent, c.prefix, c.random), c.name) << c.parent;
 }
 
 }  // namespace

@@ -231,7 +231,7 @@ TEST(UpdateCycle, InformFileAndRestartCommand) {
     overrides.confirmInstall = 0;
     overrides.restartProcess = 1;
     EXPECT_EQ(AgentRestartCommand("C:\\App\\", "Upd.exe", overrides),
-              "C:\\App\\Upd.exe /_ZZ=99 /WAIT=10 /TRANSIENT=|255|1|0|255|255|1|");
+              "\"C:\\App\\Upd.exe\" /_ZZ=99 /WAIT=10 /TRANSIENT=|255|1|0|255|255|1|");
 }
 
 // --- Whole cycles through the machine ----------------------------------------
@@ -480,7 +480,7 @@ const Script kSetupRuns = {
 };
 const Script kRestartsBoth = {
     {Done(), "Start \"C:\\App\\Prod.exe\""},
-    {Done(), "RestartAgent C:\\App\\ProdUpdate.exe /_ZZ=99 /WAIT=10 /TRANSIENT=|255|255|255|255|255|255|"},
+    {Done(), "RestartAgent \"C:\\App\\ProdUpdate.exe\" /_ZZ=99 /WAIT=10 /TRANSIENT=|255|255|255|255|255|255|"},
     {Done(), "CloseWindow"},
     {Done(), "None"},
 };
@@ -520,7 +520,7 @@ TEST(UpdateCycleMachine, FullUpdateTracesEveryStep) {
         " ==== PerformAutoUpdate-12 ====",
         "PerformAutoUpdate() - END    Result=TRUE",
         ".. ReStartAutoUpdateExe() - Start",
-        ".. WinExec - C:\\App\\ProdUpdate.exe /_ZZ=99 /WAIT=10 /TRANSIENT=|255|255|255|255|255|255|",
+        ".. WinExec - \"C:\\App\\ProdUpdate.exe\" /_ZZ=99 /WAIT=10 /TRANSIENT=|255|255|255|255|255|255|",
         ".. PostMessage(WM_DESTROY)",
         ".. ReStartAutoUpdateExe() - End",
         " ==== PerformShot-2 ====",
@@ -714,7 +714,7 @@ TEST(UpdateCycleMachine, Cycles) {
          kToInfoFile + kToSetupFile + kToSetup + kSetupRuns +
              Script{{Done(), "Ask/NoHeading: Prod is up to date. Start it again?"},
                     {Answer(false),
-                     "RestartAgent C:\\App\\ProdUpdate.exe /_ZZ=99 /WAIT=10 /TRANSIENT=|255|255|255|255|255|255|"},
+                     "RestartAgent \"C:\\App\\ProdUpdate.exe\" /_ZZ=99 /WAIT=10 /TRANSIENT=|255|255|255|255|255|255|"},
                     {Done(), "CloseWindow"},
                     {Done(), "None"}},
          "2",
@@ -726,9 +726,10 @@ TEST(UpdateCycleMachine, Cycles) {
              a.info.Set(info_key::kConfirmBeforeInstall, "1");
          },
          kToInfoFile + kToSetupFile + kToSetup + kSetupRuns +
-             Script{{Done(), "RestartAgent C:\\App\\ProdUpdate.exe /_ZZ=99 /WAIT=10 /TRANSIENT=|255|255|0|255|255|0|"},
-                    {Done(), "CloseWindow"},
-                    {Done(), "None"}},
+             Script{
+                 {Done(), "RestartAgent \"C:\\App\\ProdUpdate.exe\" /_ZZ=99 /WAIT=10 /TRANSIENT=|255|255|0|255|255|0|"},
+                 {Done(), "CloseWindow"},
+                 {Done(), "None"}},
          "2",
          {}},
         {"test mode: from the test folder, never over HTTP",

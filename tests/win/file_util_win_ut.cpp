@@ -1,14 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "autoupdate/agent_state.h"
 #include "base/ini_win.h"
 #include "base/paths_win.h"
+#include "base/random_win.h"
 #include "env/descriptor_files_win.h"
 #include "env/file_util_win.h"
 #include "format/std_file.h"
+#include "package/temp_folder_win.h"
 #include "tests/win/win_test_util.h"
+// After windows.h.
+#include <sddl.h>
 
 namespace rv {
 namespace {
@@ -75,6 +80,81 @@ TEST(Deletion, TreesWithReadOnlyFiles) {
     EXPECT_FALSE(FolderExists(root));
     EXPECT_FALSE(DeleteTree(root, true));  // gone already
     EXPECT_FALSE(DeleteFiles(root + "\\*.*", true));
+}
+
+std::string CurrentUserSidText() {
+    HANDLE token = nullptr;
+    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
+    std::vector<uint8_t> info(512);
+    DWORD size = 0;
+    GetTokenInformation(token, TokenUser, info.data(), static_cast<DWORD>(info.size()), &size);
+    CloseHandle(token);
+    char* text = nullptr;
+    ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(info.data())->User.Sid, &text);
+    const std::string sid = text ? text : "";
+    LocalFree(text);
+    return sid;
+}
+
+TEST(PrivateFolders, MadeNewWithAProtectedList) {
+    test::ScratchDir dir;
+    const std::string folder = dir.File("private");
+    ASSERT_EQ(CreatePrivateFolder(folder), NewFolder::Made);
+    EXPECT_EQ(CreatePrivateFolder(folder), NewFolder::Exists);  // never taken over
+    EXPECT_EQ(CreatePrivateFolder(dir.File("no\\parent")), NewFolder::Failed);
+    EXPECT_TRUE(WriteFileData(folder + "\\a.txt", "a", 0, false, nullptr));
+    DWORD size = 0;
+    GetFileSecurityA(folder.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &size);
+    std::vector<uint8_t> descriptor(size ? size : 1);
+    ASSERT_TRUE(GetFileSecurityA(folder.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), size, &size));
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL acl = nullptr;
+    ASSERT_TRUE(GetSecurityDescriptorDacl(descriptor.data(), &present, &acl, &defaulted));
+    ASSERT_TRUE(present && acl);
+    // Wine keeps no list of a file's own and shows one made from the Unix
+    // owner (the user and SYSTEM, not protected); Windows shows ours,
+    // protected. Either way nobody else is in it.
+    const std::vector<std::string> allowed = {"S-1-5-18", "S-1-5-32-544", CurrentUserSidText()};
+    ASSERT_GE(acl->AceCount, 2);
+    for (WORD i = 0; i < acl->AceCount; ++i) {
+        void* ace = nullptr;
+        ASSERT_TRUE(GetAce(acl, i, &ace));
+        char* text = nullptr;
+        ASSERT_TRUE(ConvertSidToStringSidA(&static_cast<ACCESS_ALLOWED_ACE*>(ace)->SidStart, &text));
+        EXPECT_NE(std::find(allowed.begin(), allowed.end(), std::string(text)), allowed.end()) << text;
+        LocalFree(text);
+    }
+}
+
+TEST(PrivateFolders, RandomNamesUnderTheTempFolder) {
+    const std::string a = SystemRandomHex(8), b = SystemRandomHex(8);
+    EXPECT_EQ(a.size(), 16u);
+    EXPECT_NE(a, b);
+    test::ScratchDir dir;
+    const std::string first = MakePrivateFolder(dir.path(), "SETUP_");
+    const std::string second = MakePrivateFolder(dir.path(), "SETUP_");
+    EXPECT_EQ(first.size(), dir.path().size() + 1 + 6 + 16) << first;
+    EXPECT_NE(first, second);
+    EXPECT_TRUE(FolderExists(first) && FolderExists(second));
+}
+
+// The system gives a temp path of up to about MAX_PATH characters (Wine a
+// few less); a longer one comes back empty, and then no folder is made at
+// all (never one at the root of the drive).
+TEST(PrivateFolders, TempPathsAtTheBufferLimit) {
+    char saved[MAX_PATH + 1] = "";
+    const DWORD had = GetEnvironmentVariableA("TMP", saved, sizeof saved);
+    const std::string base = "C:\\" + std::string(200, 'T') + "\\";
+    for (const size_t length : {size_t{255}, size_t{300}}) {
+        const std::string temp = base + std::string(length - base.size() - 1, 'x') + "\\";
+        ASSERT_EQ(temp.size(), length);
+        SetEnvironmentVariableA("TMP", temp.c_str());
+        EXPECT_EQ(TempDir(true).empty(), length > MAX_PATH) << length;
+    }
+    SetupFolder folder;
+    EXPECT_EQ(folder.Path(), "");
+    SetEnvironmentVariableA("TMP", had ? saved : nullptr);
+    EXPECT_FALSE(TempDir(true).empty());
 }
 
 TEST(FreeSpace, AnswersForTheTempDriveAndFailsForNone) {
