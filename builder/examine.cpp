@@ -207,14 +207,6 @@ std::string FirstDataVolume(const std::string& path) {
     return reader.trailer().Flag(kFlagSpannedOverDisks) && StdFileSource(data).IsOpen() ? data : path;
 }
 
-// Nothing is extracted from a launcher: its records name the first volume.
-RecordResult LauncherRecords(const std::string& launcher) {
-    StdFileSource src(launcher);
-    const PackageReader reader(src);
-    CatalogSink none;
-    return reader.HasPackage() ? ReadVolumeRecords(src, reader, none) : RecordResult();
-}
-
 // A later volume of a chained package against the digest the volume before
 // it names (known once that volume's records were read).
 VolumeLink LinkOf(ByteSource& src, bool chained, const RecordResult& previous) {
@@ -236,8 +228,9 @@ PackageContents Walk(const std::string& given, Checksums checksums, CatalogSink*
     const std::string base = VolumeBaseName(firstVolume);
     // The launcher of a package spanned over disks names its first volume
     // as each volume names the next (the launchers of older builders do not).
-    if (firstVolume != given) previous = LauncherRecords(given);
-    const bool launcherNames = previous.namesNextVolume;
+    StdFileSource launcher(given);
+    const bool launcherNames = firstVolume != given && FirstVolumeNamedBy(launcher, previous.nextVolume);
+    previous.namesNextVolume = launcherNames;
     for (int n = 1;; ++n) {
         const std::string path = n == 1 ? firstVolume : VolumeName(base, n);
         StdFileSource src(path);

@@ -247,6 +247,25 @@ RecordResult ReadVolumeRecords(ByteSource& src, const PackageReader& reader, Rec
     }
 }
 
+namespace {
+
+class NoFiles final : public RecordSink {
+public:
+    bool Begin(const std::string&) override { return false; }
+    bool Write(const uint8_t*, size_t) override { return false; }
+};
+
+}  // namespace
+
+bool FirstVolumeNamedBy(ByteSource& launcher, VolumeDigest& digest) {
+    const PackageReader reader(launcher);
+    if (!reader.HasPackage()) return false;
+    NoFiles none;
+    const RecordResult r = ReadVolumeRecords(launcher, reader, none);
+    if (r.namesNextVolume) digest = r.nextVolume;
+    return r.namesNextVolume;
+}
+
 std::string NextVolumeRecord(const VolumeDigest& digest) {
     std::string record;
     AppendU32(record, static_cast<uint32_t>(-static_cast<int32_t>(kNextVolumeRecordSize - 4)));

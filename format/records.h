@@ -99,4 +99,9 @@ class PackageReader;
 // trailer's length remains. Stops at the first record that is not Ok.
 RecordResult ReadVolumeRecords(ByteSource& src, const PackageReader& reader, RecordSink& sink);
 
+// The first volume that the launcher of a package spanned over disks names
+// by digest; false for a launcher of an older builder, which names none.
+// Nothing is extracted from a launcher: any other record fails the read.
+bool FirstVolumeNamedBy(ByteSource& launcher, VolumeDigest& digest);
+
 }  // namespace rv

@@ -157,26 +157,13 @@ struct VolumeChain {
     VolumeDigest next{};
 };
 
-// Nothing is extracted from a launcher: its package holds at most the
-// record that names the first volume.
-class NoFiles final : public RecordSink {
-public:
-    bool Begin(const std::string&) override { return false; }
-    bool Write(const uint8_t*, size_t) override { return false; }
-};
-
 // The first volume as the launcher names it; nothing named for a launcher
 // of an older builder, which keeps the older rules.
 VolumeChain LauncherChain(ExtractionHost& host, const std::string& launcherPath) {
     VolumeChain chain;
     if (launcherPath.empty()) return chain;
     std::unique_ptr<ByteSource> src = host.OpenVolume(launcherPath);
-    const PackageReader reader(*src);
-    if (!reader.HasPackage()) return chain;
-    NoFiles none;
-    const RecordResult r = ReadVolumeRecords(*src, reader, none);
-    chain.named = r.namesNextVolume;
-    chain.next = r.nextVolume;
+    chain.named = FirstVolumeNamedBy(*src, chain.next);
     return chain;
 }
 
